@@ -1,0 +1,20 @@
+#include "app/quit_handler.h"
+
+#include <QDebug>
+
+namespace app {
+
+void QuitHandler::operator()() const
+{
+    qDebug() << ">>>[quit] About to quit event, switch off modules:";
+
+    qDebug() << ">>>[quit] v_fennic::TFennicHandler...";
+
+    qDebug() << ">>>[quit] device_manager::DeviceManager...";
+
+    qDebug() << ">>>[quit] EncryptedSettings...";
+
+    qDebug() << ">>>[quit] event_bus::BusManager...";
+}
+
+} // namespace app

@@ -1,0 +1,68 @@
+#include "app/startup.h"
+
+#include "app/app_identity.h"
+#include "app/log_handler.h"
+#include "app/quit_handler.h"
+
+#include <QCommandLineParser>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QQmlApplicationEngine>
+#include <QTimer>
+#include <QUrl>
+
+namespace app {
+
+int run(int argc, char **argv)
+{
+    // 1. Log handler first, so that every later line has the program's format.
+    qInstallMessageHandler(logMessageHandler);
+
+    // 2.-4. Application object and identity.
+    QCoreApplication::setApplicationName(kApplicationName);
+    QGuiApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(kOrganizationName);
+    QCoreApplication::setOrganizationDomain(kOrganizationDomain);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Configurator for Vorlex Bluetooth LE field devices"));
+    parser.addHelpOption();
+    const QCommandLineOption quitAfterLoad(QStringLiteral("quit-after-load"),
+                                           QStringLiteral("Start, load the main window, then quit at once."));
+    parser.addOption(quitAfterLoad);
+    parser.process(application);
+
+    // 5. Message bus.
+    // 6. Encrypted settings store.
+    // 7. Application core.
+    // 8. Device manager (with the discovery and interface managers).
+
+    // 9. Quit handler.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, QuitHandler{});
+
+    // 10. Window icon.
+    QGuiApplication::setWindowIcon(QIcon(windowIconPath()));
+
+    // 11. QML type registrations.
+
+    // 12. Main document.
+    QQmlApplicationEngine engine;
+    engine.addImportPath(kResourcePrefix);
+    engine.load(QUrl(mainDocumentUrl()));
+
+    // 13. Event loop.
+    if (engine.rootObjects().isEmpty()) {
+        qDebug() << "Invalid QQmlApplicationEngine::rootObjects!";
+        QCoreApplication::quit();
+        // aboutToQuit only fires from a running event loop: stop the modules here, or their
+        // threads would be destroyed while still running when the application object goes.
+        QuitHandler{}();
+        return 0;
+    }
+    if (parser.isSet(quitAfterLoad))
+        QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    return application.exec();
+}
+
+} // namespace app

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace app {
+
+// The whole life of the process: start-up, event loop and quit. Returns the exit code.
+//
+// Options (besides Qt's own):
+//   --quit-after-load   start everything, load the main document, then quit at once
+//                       (a smoke run of the start-up and quit sequences).
+int run(int argc, char **argv);
+
+} // namespace app

@@ -1,0 +1,54 @@
+#include "app/quit_handler.h"
+#include "testing/log_capture.h"
+
+#include <QtTest>
+
+class TestQuitHandler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void stepsInOrderWithoutModules();
+    void secondRunIsHarmless();
+};
+
+namespace {
+const QStringList kQuitLines = {
+    QStringLiteral(">>>[quit] About to quit event, switch off modules:"),
+    QStringLiteral(">>>[quit] v_fennic::TFennicHandler..."),
+    QStringLiteral(">>>[quit] device_manager::DeviceManager..."),
+    QStringLiteral(">>>[quit] EncryptedSettings..."),
+    QStringLiteral(">>>[quit] event_bus::BusManager..."),
+};
+
+QStringList quitLines(const vk_testing::LogCapture &capture)
+{
+    QStringList lines;
+    for (const auto &entry : capture.entries()) {
+        if (entry.text.startsWith(QLatin1String(">>>[quit]"))) {
+            if (entry.type != QtDebugMsg)
+                return {QStringLiteral("wrong level for ") + entry.text};
+            lines << entry.text;
+        }
+    }
+    return lines;
+}
+} // namespace
+
+void TestQuitHandler::stepsInOrderWithoutModules()
+{
+    vk_testing::LogCapture capture;
+    app::QuitHandler{}();
+    QCOMPARE(quitLines(capture), kQuitLines);
+}
+
+void TestQuitHandler::secondRunIsHarmless()
+{
+    vk_testing::LogCapture capture;
+    app::QuitHandler{}();
+    app::QuitHandler{}();
+    QCOMPARE(quitLines(capture), kQuitLines + kQuitLines);
+}
+
+QTEST_GUILESS_MAIN(TestQuitHandler)
+#include "tst_quit_handler.moc"
