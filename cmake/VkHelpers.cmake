@@ -2,13 +2,15 @@
 
 set(VK_TEST_TIMEOUT 300 CACHE STRING "Per-test CTest timeout in seconds")
 
-# vk_add_qtest(<name> SOURCES <files...> LIBS <targets...> [ENVIRONMENT <VAR=value...>] [TIMEOUT <s>])
+# vk_add_qtest(<name> SOURCES <files...> LIBS <targets...> [ENVIRONMENT <VAR=value...>] [TIMEOUT <s>]
+#              [LABELS <labels...>])
 # Builds the QtTest executable tst_<name> and registers it with CTest, headless.
+# Label "spawns" marks tests that start child processes (TSan in clang 14 cannot follow Qt's fork).
 function(vk_add_qtest name)
     if(NOT VK_BUILD_TESTS OR VK_FUZZ)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;LABELS" ${ARGN})
     add_executable(tst_${name} ${ARG_SOURCES})
     target_link_libraries(tst_${name} PRIVATE Qt6::Test ${ARG_LIBS})
     add_test(NAME ${name} COMMAND tst_${name})
@@ -18,6 +20,9 @@ function(vk_add_qtest name)
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false;${ARG_ENVIRONMENT}")
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
 endfunction()
 
 # vk_add_benchmark(<name> SOURCES <files...> LIBS <targets...>)
