@@ -6,11 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
 #include <QSaveFile>
 #include <QSettings>
 
 #include <atomic>
+#include <mutex>
+#include <shared_mutex>
 
 namespace {
 
@@ -20,9 +21,9 @@ const QString kMemoryStorePath = QStringLiteral(":/temp.cfg");
 
 const QString kStringPrefix = QStringLiteral("TStr");
 
-QMutex &instanceMutex()
+std::mutex &instanceMutex()
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     return mutex;
 }
 
@@ -52,7 +53,7 @@ QVariant decodeValue(const QVariant &value)
 
 EncryptedSettings *EncryptedSettings::createInstance(const QString &fileName, quint64 secureKey)
 {
-    QMutexLocker lock(&instanceMutex());
+    const std::lock_guard<std::mutex> lock(instanceMutex());
     if (EncryptedSettings *existing = instancePointer().load())
         return existing;
 
@@ -75,7 +76,7 @@ EncryptedSettings *EncryptedSettings::createInstance(const QString &fileName, qu
 
 void EncryptedSettings::destroyInstance()
 {
-    QMutexLocker lock(&instanceMutex());
+    const std::lock_guard<std::mutex> lock(instanceMutex());
     delete instancePointer().exchange(nullptr);
 }
 
@@ -101,13 +102,13 @@ EncryptedSettings::~EncryptedSettings() = default;
 
 QVariant EncryptedSettings::value(const QString &key, const QVariant &defaultValue) const
 {
-    QReadLocker lock(&m_lock);
+    const std::shared_lock<settings::WritePreferringLock> lock(m_lock);
     return decodeValue(m_store->value(key, defaultValue));
 }
 
 ReturnCode EncryptedSettings::setValue(const QString &key, const QVariant &value)
 {
-    QWriteLocker lock(&m_lock);
+    const std::unique_lock<settings::WritePreferringLock> lock(m_lock);
     if (value.typeId() == QMetaType::QString) {
         const QString encoded = encodeString(value.toString());
         qDebug() << "Store setting: " << encoded;
@@ -120,13 +121,13 @@ ReturnCode EncryptedSettings::setValue(const QString &key, const QVariant &value
 
 ReturnCode EncryptedSettings::saveToFile()
 {
-    QWriteLocker lock(&m_lock);
+    const std::unique_lock<settings::WritePreferringLock> lock(m_lock);
     return writeFile();
 }
 
 void EncryptedSettings::loadFromFile()
 {
-    QWriteLocker lock(&m_lock);
+    const std::unique_lock<settings::WritePreferringLock> lock(m_lock);
     m_store->clear();
 
     QFile file(m_fileName);

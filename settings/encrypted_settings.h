@@ -2,9 +2,9 @@
 
 #include "return_codes/return_codes.h"
 #include "settings/settings_cipher.h"
+#include "settings/write_preferring_lock.h"
 
 #include <QObject>
-#include <QReadWriteLock>
 #include <QString>
 #include <QVariant>
 
@@ -54,5 +54,5 @@ private:
     const QString m_fileName;
     std::unique_ptr<QSettings> m_store;
     settings::SettingsCipher m_cipher;
-    mutable QReadWriteLock m_lock;
+    mutable settings::WritePreferringLock m_lock;
 };
