@@ -39,7 +39,6 @@ private slots:
     void roundTrip();
     void decryptsFilesOfTheKnownFormat_data();
     void decryptsFilesOfTheKnownFormat();
-    void keyBytesScrambleLeastSignificantFirst();
     void randomByteChangesEveryBlockByte();
     void failures_data();
     void failures();
@@ -111,26 +110,6 @@ void TestSettingsCipher::decryptsFilesOfTheKnownFormat()
     SettingsCipher subject = cipher(SettingsCipher::CompressionAlways, SettingsCipher::ProtectionHash);
     QCOMPARE(subject.decrypt(file), kSettingsText);
     QCOMPARE(subject.lastError(), SettingsCipher::ErrorNoError);
-}
-
-void TestSettingsCipher::keyBytesScrambleLeastSignificantFirst()
-{
-    // Without compression and integrity value, block byte i + 1 is data[i] ^ key[(i + 1) % 8] ^ block[i],
-    // so the key bytes can be read back whatever the random byte was.
-    SettingsCipher subject = cipher(SettingsCipher::CompressionNever, SettingsCipher::ProtectionNone);
-    const QByteArray data = QByteArrayLiteral("0123456789abcdef");
-    const QByteArray encrypted = subject.encrypt(data);
-    const QByteArray block = encrypted.mid(2);
-    QCOMPARE(block.size(), data.size() + 1);
-
-    QByteArray keyBytes;
-    for (int i = 1; i < block.size(); ++i)
-        keyBytes.append(char(block.at(i) ^ block.at(i - 1) ^ data.at(i - 1)));
-    // Positions 1..16 use key bytes 1..7, 0..7, 0.
-    QCOMPARE(keyBytes.toHex(),
-        QByteArray("962bc4a7518e3d"
-                   "f0962bc4a7518e3d"
-                   "f0"));
 }
 
 void TestSettingsCipher::randomByteChangesEveryBlockByte()
