@@ -1,5 +1,7 @@
 #include "app/quit_handler.h"
 
+#include "settings/encrypted_settings.h"
+
 #include <QDebug>
 
 namespace app {
@@ -13,6 +15,7 @@ void QuitHandler::operator()() const
     qDebug() << ">>>[quit] device_manager::DeviceManager...";
 
     qDebug() << ">>>[quit] EncryptedSettings...";
+    EncryptedSettings::destroyInstance();
 
     qDebug() << ">>>[quit] event_bus::BusManager...";
 }

@@ -3,6 +3,7 @@
 #include "app/app_identity.h"
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
+#include "settings/encrypted_settings.h"
 
 #include <QCommandLineParser>
 #include <QDebug>
@@ -35,6 +36,9 @@ int run(int argc, char **argv)
 
     // 5. Message bus.
     // 6. Encrypted settings store.
+    const QString settingsFile = settingsFilePath();
+    EncryptedSettings::createInstance(settingsFile, kSettingsKey);
+    qDebug() << "Settings file: " << settingsFile;
     // 7. Application core.
     // 8. Device manager (with the discovery and interface managers).
 

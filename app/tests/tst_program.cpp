@@ -1,5 +1,6 @@
 // Runs the real program headless through its whole start-up and quit sequence.
 #include "app/app_identity.h"
+#include "settings/encrypted_settings.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -12,13 +13,23 @@ class TestProgram : public QObject
 
 private slots:
     void startsAndQuitsCleanly();
+    void keepsExistingSettingsFile();
     void identityValues();
 };
 
-void TestProgram::startsAndQuitsCleanly()
+namespace {
+
+struct ProgramRun
 {
-    QTemporaryDir home;
-    QVERIFY(home.isValid());
+    bool finished = false;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+    QString out;
+};
+
+// Runs the program with --quit-after-load and its per-user folders inside `home`.
+ProgramRun runProgram(const QTemporaryDir &home)
+{
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -27,16 +38,32 @@ void TestProgram::startsAndQuitsCleanly()
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(PROGRAM_PATH), {QStringLiteral("--quit-after-load")});
-    QVERIFY2(process.waitForFinished(120000), "the program did not quit");
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    QVERIFY2(process.exitStatus() == QProcess::NormalExit, qPrintable(out));
-    QCOMPARE(process.exitCode(), 0);
+    ProgramRun run;
+    run.finished = process.waitForFinished(120000);
+    run.status = process.exitStatus();
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    return run;
+}
+
+} // namespace
+
+void TestProgram::startsAndQuitsCleanly()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const ProgramRun run = runProgram(home);
+    QVERIFY2(run.finished, "the program did not quit");
+    const QString &out = run.out;
+    QVERIFY2(run.status == QProcess::NormalExit, qPrintable(out));
+    QCOMPARE(run.exitCode, 0);
 
     QVERIFY2(!out.contains(QLatin1String("Invalid QQmlApplicationEngine::rootObjects!")), qPrintable(out));
 
     const QRegularExpression ownLine(
         QStringLiteral(R"(^\[\d\d\.\d\d\.\d{4}/\d\d:\d\d:\d\d\.\d{3}\]\[(DEBUG|INFO|WARNING|CRITICAL)\]\[\] (.*)$)"));
     QStringList quitLines;
+    QStringList settingsLines;
     for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const auto match = ownLine.match(line);
         QVERIFY2(match.hasMatch(), qPrintable(line));
@@ -44,10 +71,40 @@ void TestProgram::startsAndQuitsCleanly()
                  qPrintable(line));
         if (match.captured(2).startsWith(QLatin1String(">>>[quit]")))
             quitLines << match.captured(2);
+        if (match.captured(2).startsWith(QLatin1String("Settings file:")))
+            settingsLines << match.captured(2);
     }
+    const QString settingsFile = home.filePath(QStringLiteral("config/appSettingsVorlexIoTConfigurator.cfg"));
+    QCOMPARE(settingsLines, QStringList{QStringLiteral("Settings file:  \"%1\"").arg(settingsFile)});
+    QVERIFY(out.indexOf(settingsLines.first()) < out.indexOf(QLatin1String(">>>[quit]")));
+    QVERIFY2(!QFile::exists(settingsFile), "the program wrote settings without a change");
     QCOMPARE(quitLines.size(), 5);
     QCOMPARE(quitLines.first(), QStringLiteral(">>>[quit] About to quit event, switch off modules:"));
     QCOMPARE(quitLines.last(), QStringLiteral(">>>[quit] event_bus::BusManager..."));
+}
+
+void TestProgram::keepsExistingSettingsFile()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QString settingsFile = home.filePath(QStringLiteral("config/appSettingsVorlexIoTConfigurator.cfg"));
+    EncryptedSettings *store = EncryptedSettings::createInstance(settingsFile, app::kSettingsKey);
+    QVERIFY(store);
+    QCOMPARE(store->setValue(QStringLiteral("setting/app1"), QStringLiteral("7391")), ReturnCode::Ok);
+    EncryptedSettings::destroyInstance();
+    QFile file(settingsFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const ProgramRun run = runProgram(home);
+    QVERIFY2(run.finished, "the program did not quit");
+    QVERIFY2(run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(run.out));
+    const QString &out = run.out;
+    // The program reads the file with the same key (no decrypt error) and leaves it as it was.
+    QVERIFY2(!out.contains(QLatin1String("ERROR")), qPrintable(out));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 void TestProgram::identityValues()

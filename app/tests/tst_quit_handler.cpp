@@ -1,5 +1,8 @@
 #include "app/quit_handler.h"
+#include "settings/encrypted_settings.h"
 #include "testing/log_capture.h"
+
+#include <QTemporaryDir>
 
 #include <QtTest>
 
@@ -10,6 +13,7 @@ class TestQuitHandler : public QObject
 private slots:
     void stepsInOrderWithoutModules();
     void secondRunIsHarmless();
+    void stopsTheSettingsStore();
 };
 
 namespace {
@@ -48,6 +52,17 @@ void TestQuitHandler::secondRunIsHarmless()
     app::QuitHandler{}();
     app::QuitHandler{}();
     QCOMPARE(quitLines(capture), kQuitLines + kQuitLines);
+}
+
+void TestQuitHandler::stopsTheSettingsStore()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(EncryptedSettings::createInstance(dir.filePath(QStringLiteral("s.cfg")), 1));
+    vk_testing::LogCapture capture;
+    app::QuitHandler{}();
+    QCOMPARE(EncryptedSettings::instance(), nullptr);
+    QCOMPARE(quitLines(capture), kQuitLines);
 }
 
 QTEST_GUILESS_MAIN(TestQuitHandler)
