@@ -1,5 +1,7 @@
 #include "app/quit_handler.h"
 
+#include "event_bus/bus_manager.h"
+
 #include <QDebug>
 
 namespace app {
@@ -15,6 +17,7 @@ void QuitHandler::operator()() const
     qDebug() << ">>>[quit] EncryptedSettings...";
 
     qDebug() << ">>>[quit] event_bus::BusManager...";
+    event_bus::BusManager::destroyInstance();
 }
 
 } // namespace app
