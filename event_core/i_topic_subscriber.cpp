@@ -20,8 +20,9 @@ ReturnCode logged(ReturnCode code)
 
 } // namespace
 
+// The complete meta-object is only known once the derived module is constructed: see subscribe.
 ITopicSubscriber::ITopicSubscriber(QObject *parent)
-    : QObject(parent), m_handle(QSharedPointer<event_topics::SubscriberHandle>::create(this))
+    : QObject(parent), m_handle(QSharedPointer<event_topics::SubscriberHandle>::create(this, nullptr))
 { }
 
 ITopicSubscriber::~ITopicSubscriber()
@@ -35,6 +36,7 @@ ReturnCode ITopicSubscriber::subscribe(const TopicEntry &topic, const QString &h
 {
     if (isSubscribed(topic))
         return logged(ReturnCode::WarnAlreadyExist);
+    m_handle->setMetaObject(metaObject());
     const SubscriptionInfo info(m_handle, handlerName, topic);
     if (!info.isValidForAdding())
         return logged(ReturnCode::ErrArgumentBadValue);

@@ -32,11 +32,11 @@ ReturnCode IMessage::invokeHandler(
     const SubscriptionInfo &subscription, QMetaType argumentType, const QVariant &argument)
 {
     const auto &handle = subscription.getObject();
-    const bool queued = handle && handle->withSubscriber([&](QObject *subscriber) {
-        const int index = findHandler(subscriber->metaObject(), subscription.handlerNameUtf8(), argumentType);
+    const bool queued = handle && handle->withSubscriber([&](QObject *subscriber, const QMetaObject *metaObject) {
+        const int index = metaObject ? findHandler(metaObject, subscription.handlerNameUtf8(), argumentType) : -1;
         if (index < 0)
             return false;
-        const QMetaMethod method = subscriber->metaObject()->method(index);
+        const QMetaMethod method = metaObject->method(index);
         // Runs in the subscriber's thread; Qt drops the call if the subscriber is destroyed first.
         return QMetaObject::invokeMethod(
             subscriber,

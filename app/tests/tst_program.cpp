@@ -26,7 +26,7 @@ void TestProgram::startsAndQuitsCleanly()
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PROGRAM_PATH), {QStringLiteral("--quit-after-load")});
+    process.start(QStringLiteral(PROGRAM_PATH), { QStringLiteral("--quit-after-load") });
     QVERIFY2(process.waitForFinished(120000), "the program did not quit");
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     QVERIFY2(process.exitStatus() == QProcess::NormalExit, qPrintable(out));
@@ -41,7 +41,7 @@ void TestProgram::startsAndQuitsCleanly()
         const auto match = ownLine.match(line);
         QVERIFY2(match.hasMatch(), qPrintable(line));
         QVERIFY2(match.captured(1) != QLatin1String("WARNING") && match.captured(1) != QLatin1String("CRITICAL"),
-                 qPrintable(line));
+            qPrintable(line));
         if (match.captured(2).startsWith(QLatin1String(">>>[quit]")))
             quitLines << match.captured(2);
     }

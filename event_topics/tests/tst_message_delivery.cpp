@@ -99,7 +99,7 @@ void TestMessageDelivery::handlerLookup()
     QFETCH(bool, found);
     vk_testing::LogCapture capture;
     Receiver receiver;
-    const auto handle = QSharedPointer<SubscriberHandle>::create(&receiver);
+    const auto handle = QSharedPointer<SubscriberHandle>::create(&receiver, receiver.metaObject());
     const SubscriptionInfo subscription(handle, handler, TopicEntry(Device, QStringLiteral("Note")));
     const PMessage message(memo ? new Memo(1) : new Note(1));
 
@@ -119,7 +119,7 @@ void TestMessageDelivery::callRunsInTheSubscribersThread()
     receiver->moveToThread(&thread);
     connect(&thread, &QThread::finished, receiver, &QObject::deleteLater);
     thread.start();
-    const auto handle = QSharedPointer<SubscriberHandle>::create(receiver);
+    const auto handle = QSharedPointer<SubscriberHandle>::create(receiver, receiver->metaObject());
     const SubscriptionInfo subscription(handle, QStringLiteral("onNote"), TopicEntry(Device, QStringLiteral("Note")));
 
     auto *note = new Note(5);
@@ -150,7 +150,7 @@ void TestMessageDelivery::goneSubscriberFails()
     vk_testing::LogCapture capture;
     const SubscriptionInfo noObject({}, QStringLiteral("onNote"), TopicEntry(Device, QStringLiteral("Note")));
     auto receiver = std::make_unique<Receiver>();
-    const auto handle = QSharedPointer<SubscriberHandle>::create(receiver.get());
+    const auto handle = QSharedPointer<SubscriberHandle>::create(receiver.get(), receiver->metaObject());
     const SubscriptionInfo released(handle, QStringLiteral("onNote"), TopicEntry(Device, QStringLiteral("Note")));
     handle->release();
     const PMessage message(new Note(1));
@@ -164,7 +164,7 @@ void TestMessageDelivery::goneSubscriberFails()
 void TestMessageDelivery::subscriberDeletedBeforeTheCallRuns()
 {
     auto *receiver = new Receiver;
-    const auto handle = QSharedPointer<SubscriberHandle>::create(receiver);
+    const auto handle = QSharedPointer<SubscriberHandle>::create(receiver, receiver->metaObject());
     const SubscriptionInfo subscription(handle, QStringLiteral("onNote"), TopicEntry(Device, QStringLiteral("Note")));
     QWeakPointer<IMessage> watch;
     {

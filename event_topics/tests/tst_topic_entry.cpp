@@ -125,7 +125,7 @@ void TestTopicEntry::subscriptionValidity()
     QFETCH(int, category);
     QFETCH(bool, validForAdding);
     QObject subscriber;
-    const auto handle = QSharedPointer<SubscriberHandle>::create(&subscriber);
+    const auto handle = QSharedPointer<SubscriberHandle>::create(&subscriber, subscriber.metaObject());
     if (!alive)
         handle->release();
     SubscriptionInfo info(handle, handler, TopicEntry(TopicCategory(category), QStringLiteral("Ping")));
@@ -184,8 +184,8 @@ void TestTopicEntry::subscriptionMatching()
     QFETCH(QString, requestUuid);
     QFETCH(bool, matches);
     QObject a, b;
-    const auto handleA = QSharedPointer<SubscriberHandle>::create(&a);
-    const auto handleB = QSharedPointer<SubscriberHandle>::create(&b);
+    const auto handleA = QSharedPointer<SubscriberHandle>::create(&a, a.metaObject());
+    const auto handleB = QSharedPointer<SubscriberHandle>::create(&b, b.metaObject());
     SubscriptionInfo stored(handleA, QStringLiteral("onPing"), TopicEntry(Device, QStringLiteral("Ping")));
     stored.setUuid(storedUuid);
     SubscriptionInfo request(sameObject ? handleA : handleB, requestHandler, TopicEntry(Device, requestTopic));
