@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event_core/module_host.h"
+#include "event_topics/thread_handover.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -31,7 +32,7 @@ inline constexpr char kStopSubBus[] = "QMetaObject::invokeMethod( object, [&obje
 // Queues `call` into the thread of `target`; logs `callText` if it cannot be queued.
 template<class Call> void queue(QObject *target, Call call, const char *callText)
 {
-    if (!QMetaObject::invokeMethod(target, std::move(call), Qt::QueuedConnection))
+    if (!event_topics::queueCall(target, std::move(call)))
         event_core::logInvalidInvoke(callText);
 }
 

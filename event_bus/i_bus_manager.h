@@ -4,9 +4,8 @@
 #include "event_topics/subscription_info.h"
 #include "return_codes/return_codes.h"
 
-#include <QReadLocker>
-#include <QReadWriteLock>
-#include <QWriteLocker>
+#include <mutex>
+#include <shared_mutex>
 
 namespace event_bus {
 
@@ -56,7 +55,7 @@ public:
     template<class Call> static ReturnCode withProcessBus(Call call)
     {
         ProcessBus &slot = processBus();
-        QReadLocker lock(&slot.lock);
+        std::shared_lock lock(slot.lock);
         return slot.bus ? call(*slot.bus) : ReturnCode::ErrInvalidHandler;
     }
 
@@ -70,13 +69,13 @@ protected:
     static void attachProcessBus(IBusManager *bus)
     {
         ProcessBus &slot = processBus();
-        QWriteLocker lock(&slot.lock);
+        std::unique_lock lock(slot.lock);
         slot.bus = bus;
     }
     static void detachProcessBus(IBusManager *bus)
     {
         ProcessBus &slot = processBus();
-        QWriteLocker lock(&slot.lock);
+        std::unique_lock lock(slot.lock);
         if (slot.bus == bus)
             slot.bus = nullptr;
     }
@@ -84,7 +83,7 @@ protected:
 private:
     struct ProcessBus
     {
-        QReadWriteLock lock;
+        std::shared_mutex lock; // a pthread lock: visible to ThreadSanitizer, unlike QReadWriteLock
         IBusManager *bus = nullptr;
     };
     static ProcessBus &processBus()

@@ -23,6 +23,7 @@ SubBusManager *SubBusManager::create(event_topics::TopicCategory category, QObje
 {
     auto *subBus = new SubBusManager(category);
     auto *thread = new QThread(threadParent);
+    event_topics::watchThreadEnd(thread);
     subBus->moveToThread(thread);
     if (!event_core::startThreadAndWait(thread, thread, &QThread::started, kThreadStartWait))
         qWarning() << "Timeout of object initialization!";
@@ -34,7 +35,7 @@ void SubBusManager::stop(SubBusManager *subBus)
     QThread *thread = subBus->thread();
     event_core::runBeforeThreadStopped(subBus, calls::kStopSubBus);
     thread->quit();
-    thread->wait();
+    event_topics::waitForThreadEnd(thread);
     thread->deleteLater();
     delete subBus;
 }

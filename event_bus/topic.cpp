@@ -5,6 +5,8 @@
 
 #include <QUuid>
 
+#include <mutex>
+
 namespace event_bus {
 
 using event_topics::PMessage;
@@ -28,7 +30,7 @@ void Topic::doRemoveSubscriber(const SubscriptionInfo &info)
 void Topic::doAddMessage(const PMessage &message)
 {
     {
-        QWriteLocker lock(&m_queueLock);
+        std::unique_lock lock(m_queueLock);
         m_queue.append(message);
     }
     calls::queue(
@@ -55,7 +57,7 @@ void Topic::_removeSubscriber(const SubscriptionInfo &request)
 
 void Topic::_checkMessageQueue()
 {
-    QWriteLocker lock(&m_queueLock);
+    std::unique_lock lock(m_queueLock);
     while (!m_queue.isEmpty()) {
         const PMessage message = m_queue.takeFirst();
         lock.unlock();
@@ -69,7 +71,7 @@ void Topic::_checkMessageQueue()
             }
             message->deliver(message, subscription);
         }
-        lock.relock();
+        lock.lock();
     }
 }
 

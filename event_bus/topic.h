@@ -5,7 +5,8 @@
 
 #include <QList>
 #include <QObject>
-#include <QReadWriteLock>
+
+#include <shared_mutex>
 
 namespace event_bus {
 
@@ -32,7 +33,7 @@ private:
 
     const event_topics::TopicEntry m_topicEntry;
     QList<event_topics::SubscriptionInfo> m_subscriptions;
-    QReadWriteLock m_queueLock;
+    std::shared_mutex m_queueLock;
     QList<event_topics::PMessage> m_queue;
 };
 

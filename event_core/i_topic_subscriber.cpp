@@ -4,6 +4,8 @@
 
 #include <QDebug>
 
+#include <mutex>
+
 namespace event_core {
 
 using event_bus::IBusManager;
@@ -61,7 +63,7 @@ ReturnCode ITopicSubscriber::publish(event_topics::IMessage *message)
 
 ReturnCode ITopicSubscriber::unsubscribeAll()
 {
-    QWriteLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     const ReturnCode result = IBusManager::withProcessBus([this](IBusManager &bus) {
         for (auto it = m_subscriptions.cbegin(); it != m_subscriptions.cend(); ++it) {
             if (it.value().isEmpty())
@@ -78,14 +80,14 @@ ReturnCode ITopicSubscriber::unsubscribeAll()
 
 bool ITopicSubscriber::isSubscribed(const TopicEntry &topic) const
 {
-    QReadLocker lock(&m_lock);
+    std::shared_lock lock(m_lock);
     return m_subscriptions.contains(topic);
 }
 
 void ITopicSubscriber::onSubscribed(const TopicEntry &topic, const QString &uuid)
 {
     {
-        QWriteLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         m_subscriptions.insert(topic, uuid);
     }
     subscriptionConfirmed(topic, uuid);

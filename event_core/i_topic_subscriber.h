@@ -7,9 +7,10 @@
 
 #include <QHash>
 #include <QObject>
-#include <QReadWriteLock>
 #include <QSharedPointer>
 #include <QString>
+
+#include <shared_mutex>
 
 namespace event_core {
 
@@ -49,7 +50,7 @@ protected:
 
 private:
     const QSharedPointer<event_topics::SubscriberHandle> m_handle;
-    mutable QReadWriteLock m_lock;
+    mutable std::shared_mutex m_lock;
     QHash<event_topics::TopicEntry, QString> m_subscriptions;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "event_topics/thread_handover.h"
+
 #include <QMetaObject>
 #include <QMutex>
 #include <QMutexLocker>
@@ -30,7 +32,8 @@ bool startThreadAndWait(QThread *thread, const Sender *sender, Signal readySigna
     // Shared with the connection: a late emission, racing the disconnect below, still releases a
     // live semaphore.
     const auto ready = QSharedPointer<QSemaphore>::create(0);
-    const QMetaObject::Connection connection = QObject::connect(sender, readySignal, [ready]() { ready->release(); });
+    const QMetaObject::Connection connection
+        = QObject::connect(sender, readySignal, event_topics::handOver([ready]() { ready->release(); }));
     thread->start(QThread::InheritPriority);
     const bool initialized = ready->tryAcquire(1, int(wait.count()));
     QObject::disconnect(connection);
@@ -45,7 +48,7 @@ template<class T> void runBeforeThreadStopped(T *object, const char *callText)
         object->beforeThreadStopped();
         return;
     }
-    if (!QMetaObject::invokeMethod(
+    if (!event_topics::queueCall(
             object, [object]() { object->beforeThreadStopped(); }, Qt::BlockingQueuedConnection))
         logInvalidInvoke(callText);
 }
@@ -74,6 +77,7 @@ public:
             if (!instance()) {
                 auto *object = new T();
                 auto *thread = new QThread(parent);
+                event_topics::watchThreadEnd(thread);
                 object->moveToThread(thread);
                 QObject::connect(thread, &QThread::started, object, &T::afterThreadStarted);
                 s_thread = thread;
@@ -98,7 +102,7 @@ public:
             return;
         runBeforeThreadStopped(object, stopCallText);
         s_thread->quit();
-        s_thread->wait();
+        event_topics::waitForThreadEnd(s_thread);
         delete s_thread;
         s_thread = nullptr;
         s_instance.store(nullptr, std::memory_order_release);

@@ -1,5 +1,7 @@
 #include "event_topics/i_message.h"
 
+#include "event_topics/thread_handover.h"
+
 #include <QMetaMethod>
 
 namespace event_topics {
@@ -38,12 +40,9 @@ ReturnCode IMessage::invokeHandler(
             return false;
         const QMetaMethod method = metaObject->method(index);
         // Runs in the subscriber's thread; Qt drops the call if the subscriber is destroyed first.
-        return QMetaObject::invokeMethod(
-            subscriber,
-            [subscriber, method, argument]() {
-                method.invoke(subscriber, Qt::DirectConnection, QGenericArgument("PMessage", argument.constData()));
-            },
-            Qt::QueuedConnection);
+        return queueCall(subscriber, [subscriber, method, argument]() {
+            method.invoke(subscriber, Qt::DirectConnection, QGenericArgument("PMessage", argument.constData()));
+        });
     });
     if (!queued) {
         qWarning() << "Invalid invokeMethod!";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "event_topics/thread_handover.h"
+
 #include <QMetaObject>
 #include <QMutex>
 #include <QMutexLocker>
@@ -53,8 +55,7 @@ public:
     template<class Call> bool post(Call call) const
     {
         return withSubscriber([&call](QObject *subscriber, const QMetaObject *) {
-            return QMetaObject::invokeMethod(
-                subscriber, [subscriber, call = std::move(call)]() { call(subscriber); }, Qt::QueuedConnection);
+            return queueCall(subscriber, [subscriber, call = std::move(call)]() { call(subscriber); });
         });
     }
 

@@ -4,6 +4,7 @@
 
 #include "event_core/i_topic_subscriber.h"
 #include "event_topics/i_message.h"
+#include "event_topics/thread_handover.h"
 
 #include <QList>
 #include <QMetaObject>
@@ -170,6 +171,7 @@ template<class T = Recorder> class Threaded
 public:
     Threaded() : m_thread(std::make_unique<QThread>()), m_context(std::make_unique<QObject>()), m_object(new T())
     {
+        event_topics::watchThreadEnd(m_thread.get());
         m_context->moveToThread(m_thread.get());
         m_object->moveToThread(m_thread.get());
         m_thread->start();
@@ -178,7 +180,7 @@ public:
     {
         destroyObject();
         m_thread->quit();
-        m_thread->wait();
+        event_topics::waitForThreadEnd(m_thread.get());
     }
     Threaded(const Threaded &) = delete;
     Threaded &operator=(const Threaded &) = delete;
@@ -191,16 +193,13 @@ public:
     template<class F> auto run(F function) const
     {
         decltype(function()) result {};
-        QMetaObject::invokeMethod(
+        event_topics::queueCall(
             m_context.get(), [&]() { result = function(); }, Qt::BlockingQueuedConnection);
         return result;
     }
 
     // Queues `function` into the object's thread without waiting.
-    template<class F> void post(F function) const
-    {
-        QMetaObject::invokeMethod(m_context.get(), std::move(function), Qt::QueuedConnection);
-    }
+    template<class F> void post(F function) const { event_topics::queueCall(m_context.get(), std::move(function)); }
 
     // Deletes the object in its own thread (blocking); the thread keeps running.
     void destroyObject()

@@ -151,11 +151,12 @@ void TestModuleHost::concurrentCreationMakesOneInstance()
             go.acquire();
             results[i] = QuickModule::createInstance(nullptr);
         }));
+        event_topics::watchThreadEnd(threads.back().get());
         threads.back()->start();
     }
     go.release(kThreads);
     for (auto &thread : threads)
-        QVERIFY(thread->wait(kWait));
+        event_topics::waitForThreadEnd(thread.get());
     QCOMPARE(QuickModule::trace.constructed.load(), 1);
     for (QuickModule *result : results)
         QCOMPARE(result, QuickModule::instance());
@@ -203,7 +204,8 @@ void TestModuleHost::slowStartTimesOutButReturnsTheInstance()
     QCOMPARE(entries.first().type, QtWarningMsg);
     QVERIFY2(entries.first().text.startsWith(QLatin1String("Timeout of object initialization: ")),
         qPrintable(entries.first().text));
-    QVERIFY2(entries.first().text.endsWith(QLatin1String("SlowModule::createInstance(QObject*)")),
+    // The compiler's text of the signature: "static SlowModule* SlowModule::createInstance(QObject*)" (GCC).
+    QVERIFY2(entries.first().text.contains(QLatin1String("SlowModule::createInstance(QObject")),
         qPrintable(entries.first().text));
 
     // The late initializationDone finds nobody waiting; the module goes on and stops normally.

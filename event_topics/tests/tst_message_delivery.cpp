@@ -1,6 +1,7 @@
 // Handing a message to a subscriber's handler slot: lookup by name and message type, queued call
 // in the subscriber's thread, the shared message object, and the failures.
 #include "event_topics/i_message.h"
+#include "event_topics/thread_handover.h"
 #include "testing/log_capture.h"
 
 #include <QJsonDocument>
@@ -118,6 +119,7 @@ void TestMessageDelivery::callRunsInTheSubscribersThread()
     auto *receiver = new Receiver;
     receiver->moveToThread(&thread);
     connect(&thread, &QThread::finished, receiver, &QObject::deleteLater);
+    watchThreadEnd(&thread);
     thread.start();
     const auto handle = QSharedPointer<SubscriberHandle>::create(receiver, receiver->metaObject());
     const SubscriptionInfo subscription(handle, QStringLiteral("onNote"), TopicEntry(Device, QStringLiteral("Note")));
@@ -133,7 +135,7 @@ void TestMessageDelivery::callRunsInTheSubscribersThread()
     // The publisher's reference is gone; the queued calls still hold the message, then release it.
     QTRY_VERIFY_WITH_TIMEOUT(watch.isNull(), 30000);
     bool checked = false;
-    QMetaObject::invokeMethod(
+    queueCall(
         receiver,
         [&] {
             checked = receiver->received == QList<const Note *> { note, note, note }
@@ -142,7 +144,7 @@ void TestMessageDelivery::callRunsInTheSubscribersThread()
         Qt::BlockingQueuedConnection);
     QVERIFY(checked);
     thread.quit();
-    QVERIFY(thread.wait(30000));
+    waitForThreadEnd(&thread);
 }
 
 void TestMessageDelivery::goneSubscriberFails()
