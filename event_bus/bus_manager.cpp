@@ -57,18 +57,6 @@ void BusManager::stopSubBuses()
     m_subBuses.clear();
 }
 
-void BusManager::doAddSubscriber(const SubscriptionInfo &info)
-{
-    calls::queue(
-        this, [this, info]() { _addSubscriber(info); }, calls::kAddSubscriber);
-}
-
-void BusManager::doRemoveSubscriber(const SubscriptionInfo &info)
-{
-    calls::queue(
-        this, [this, info]() { _removeSubscriber(info); }, calls::kRemoveSubscriber);
-}
-
 void BusManager::doAddMessage(const PMessage &message)
 {
     calls::queue(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "event_bus/i_bus_manager.h"
+#include "event_bus/queued_bus_layer.h"
 #include "event_core/module_host.h"
 #include "event_topics/topic_category.h"
 
@@ -13,9 +13,10 @@ class SubBusManager;
 
 // The process-wide message bus, in a thread of its own. Routes each request to the sub-bus of its
 // topic's category, creating the sub-bus on first use.
-class BusManager : public QObject, public IBusManager
+class BusManager : public QObject, public QueuedBusLayer<BusManager>
 {
     Q_OBJECT
+    friend class QueuedBusLayer<BusManager>;
     friend class event_core::ModuleHost<BusManager>;
 
 public:
@@ -36,8 +37,6 @@ public slots:
     void beforeThreadStopped();
 
 protected:
-    void doAddSubscriber(const event_topics::SubscriptionInfo &info) override;
-    void doRemoveSubscriber(const event_topics::SubscriptionInfo &info) override;
     void doAddMessage(const event_topics::PMessage &message) override;
 
 private:

@@ -42,18 +42,6 @@ void SubBusManager::stop(SubBusManager *subBus)
 
 void SubBusManager::beforeThreadStopped() { }
 
-void SubBusManager::doAddSubscriber(const SubscriptionInfo &info)
-{
-    calls::queue(
-        this, [this, info]() { _addSubscriber(info); }, calls::kAddSubscriber);
-}
-
-void SubBusManager::doRemoveSubscriber(const SubscriptionInfo &info)
-{
-    calls::queue(
-        this, [this, info]() { _removeSubscriber(info); }, calls::kRemoveSubscriber);
-}
-
 void SubBusManager::doAddMessage(const PMessage &message)
 {
     calls::queue(

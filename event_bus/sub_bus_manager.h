@@ -1,6 +1,6 @@
 #pragma once
 
-#include "event_bus/i_bus_manager.h"
+#include "event_bus/queued_bus_layer.h"
 #include "event_topics/topic_category.h"
 
 #include <QHash>
@@ -13,9 +13,10 @@ class Topic;
 
 // The bus of one topic category, in a thread of its own. Holds the category's topics (its
 // children, created on first use and kept until the sub-bus stops).
-class SubBusManager : public QObject, public IBusManager
+class SubBusManager : public QObject, public QueuedBusLayer<SubBusManager>
 {
     Q_OBJECT
+    friend class QueuedBusLayer<SubBusManager>;
 
 public:
     // Creates the sub-bus of `category` in a new thread whose parent is `threadParent`, and waits
@@ -32,8 +33,6 @@ public slots:
     void beforeThreadStopped();
 
 protected:
-    void doAddSubscriber(const event_topics::SubscriptionInfo &info) override;
-    void doRemoveSubscriber(const event_topics::SubscriptionInfo &info) override;
     void doAddMessage(const event_topics::PMessage &message) override;
 
 private:

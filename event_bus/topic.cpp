@@ -15,18 +15,6 @@ using event_topics::SubscriptionInfo;
 Topic::Topic(const event_topics::TopicEntry &topicEntry, QObject *parent)
     : QObject(parent), m_topicEntry(topicEntry) { }
 
-void Topic::doAddSubscriber(const SubscriptionInfo &info)
-{
-    calls::queue(
-        this, [this, info]() { _addSubscriber(info); }, calls::kAddSubscriber);
-}
-
-void Topic::doRemoveSubscriber(const SubscriptionInfo &info)
-{
-    calls::queue(
-        this, [this, info]() { _removeSubscriber(info); }, calls::kRemoveSubscriber);
-}
-
 void Topic::doAddMessage(const PMessage &message)
 {
     {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "event_bus/i_bus_manager.h"
+#include "event_bus/queued_bus_layer.h"
 #include "event_topics/topic_entry.h"
 
 #include <QList>
@@ -12,9 +12,10 @@ namespace event_bus {
 
 // One topic: its subscriptions and the queue of messages not yet delivered. Lives in its sub-bus's
 // thread as a child of the sub-bus; every request reaches it as a queued call into that thread.
-class Topic : public QObject, public IBusManager
+class Topic : public QObject, public QueuedBusLayer<Topic>
 {
     Q_OBJECT
+    friend class QueuedBusLayer<Topic>;
 
 public:
     Topic(const event_topics::TopicEntry &topicEntry, QObject *parent);
@@ -22,8 +23,7 @@ public:
     const event_topics::TopicEntry &topicEntry() const { return m_topicEntry; }
 
 protected:
-    void doAddSubscriber(const event_topics::SubscriptionInfo &info) override;
-    void doRemoveSubscriber(const event_topics::SubscriptionInfo &info) override;
+    // Appends to the queue and queues a drain (messages are not handed on as they are).
     void doAddMessage(const event_topics::PMessage &message) override;
 
 private:
