@@ -16,8 +16,8 @@ QString windowIconPath()
 
 QString settingsFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) + QStringLiteral("/") +
-           QStringLiteral("appSettings") + QStringLiteral("VorlexIoTConfigurator") + QStringLiteral(".cfg");
+    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) + QStringLiteral("/")
+        + QStringLiteral("appSettings") + QStringLiteral("VorlexIoTConfigurator") + QStringLiteral(".cfg");
 }
 
 } // namespace app

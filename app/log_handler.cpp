@@ -20,8 +20,8 @@ QString logLevelWord(QtMsgType type)
 
 QString formatLogLine(QtMsgType type, const char *file, int line, const QString &message, const QDateTime &utcTime)
 {
-    const QString where =
-        file ? QStringLiteral("[%1:%2]").arg(QString::fromUtf8(file), QString::number(line)) : QString();
+    const QString where
+        = file ? QStringLiteral("[%1:%2]").arg(QString::fromUtf8(file), QString::number(line)) : QString();
     // One multi-argument substitution: a "%1" inside the message stays as it is.
     return QStringLiteral("[%1][%2][%3] %4")
         .arg(utcTime.toString(QStringLiteral("dd.MM.yyyy/hh:mm:ss.zzz")), logLevelWord(type), where, message);

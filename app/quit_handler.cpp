@@ -1,5 +1,6 @@
 #include "app/quit_handler.h"
 
+#include "event_bus/bus_manager.h"
 #include "settings/encrypted_settings.h"
 
 #include <QDebug>
@@ -18,6 +19,7 @@ void QuitHandler::operator()() const
     EncryptedSettings::destroyInstance();
 
     qDebug() << ">>>[quit] event_bus::BusManager...";
+    event_bus::BusManager::destroyInstance();
 }
 
 } // namespace app

@@ -3,6 +3,7 @@
 #include "app/app_identity.h"
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
+#include "event_bus/bus_manager.h"
 #include "settings/encrypted_settings.h"
 
 #include <QCommandLineParser>
@@ -29,12 +30,14 @@ int run(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configurator for Vorlex Bluetooth LE field devices"));
     parser.addHelpOption();
-    const QCommandLineOption quitAfterLoad(QStringLiteral("quit-after-load"),
-                                           QStringLiteral("Start, load the main window, then quit at once."));
+    const QCommandLineOption quitAfterLoad(
+        QStringLiteral("quit-after-load"), QStringLiteral("Start, load the main window, then quit at once."));
     parser.addOption(quitAfterLoad);
     parser.process(application);
 
-    // 5. Message bus.
+    // 5. Message bus, in its own thread (waits up to 10 s for it).
+    event_bus::BusManager::createInstance(&application);
+
     // 6. Encrypted settings store.
     const QString settingsFile = settingsFilePath();
     EncryptedSettings::createInstance(settingsFile, kSettingsKey);
@@ -43,7 +46,7 @@ int run(int argc, char **argv)
     // 8. Device manager (with the discovery and interface managers).
 
     // 9. Quit handler.
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, QuitHandler{});
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, QuitHandler {});
 
     // 10. Window icon.
     QGuiApplication::setWindowIcon(QIcon(windowIconPath()));
@@ -61,7 +64,7 @@ int run(int argc, char **argv)
         QCoreApplication::quit();
         // aboutToQuit only fires from a running event loop: stop the modules here, or their
         // threads would be destroyed while still running when the application object goes.
-        QuitHandler{}();
+        QuitHandler {}();
         return 0;
     }
     if (parser.isSet(quitAfterLoad))

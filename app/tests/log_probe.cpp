@@ -34,10 +34,12 @@ int main(int argc, char **argv)
     } else if (scenario == "threads") {
         std::vector<std::unique_ptr<QThread>> threads;
         for (int t = 0; t < 4; ++t) {
-            threads.emplace_back(QThread::create([t] {
-                for (int i = 0; i < 500; ++i)
-                    qDebug().noquote() << QStringLiteral("thread %1 line %2 %3").arg(t).arg(i).arg(QString(200, QLatin1Char('z')));
-            }));
+            threads.emplace_back(
+                QThread::create([t] {
+                    for (int i = 0; i < 500; ++i)
+                        qDebug().noquote()
+                            << QStringLiteral("thread %1 line %2 %3").arg(t).arg(i).arg(QString(200, QLatin1Char('z')));
+                }));
             threads.back()->start();
         }
         for (auto &thread : threads)

@@ -20,7 +20,7 @@ struct ProbeRun
 ProbeRun runProbe(const QString &scenario)
 {
     QProcess process;
-    process.start(QStringLiteral(LOG_PROBE_PATH), {scenario});
+    process.start(QStringLiteral(LOG_PROBE_PATH), { scenario });
     ProbeRun run;
     if (!process.waitForFinished(120000))
         return run;
@@ -83,8 +83,8 @@ void TestLogHandler::format_data()
     QTest::newRow("no context") << false << QByteArray() << 0 << "hello" << t + "[] hello";
     QTest::newRow("with context") << true << QByteArray("x") << 12 << "hello" << t + "[[x:12]] hello";
     QTest::newRow("empty file name") << true << QByteArray("") << 7 << "m" << t + "[[:7]] m";
-    QTest::newRow("percent placeholders stay") << false << QByteArray() << 0 << "a %1 b %2 %% %L1"
-                                               << t + "[] a %1 b %2 %% %L1";
+    QTest::newRow("percent placeholders stay")
+        << false << QByteArray() << 0 << "a %1 b %2 %% %L1" << t + "[] a %1 b %2 %% %L1";
     QTest::newRow("percent in file name") << true << QByteArray("%1.cpp") << 1 << "%2" << t + "[[%1.cpp:1]] %2";
     QTest::newRow("empty text") << false << QByteArray() << 0 << "" << t + "[] ";
     QTest::newRow("brackets in text") << false << QByteArray() << 0 << "[x][y]" << t + "[] [x][y]";
@@ -108,11 +108,11 @@ void TestLogHandler::timeIsFormattedAsGivenInUtc()
     // Midnight, first day, zero milliseconds: every field keeps its leading zeros.
     const QDateTime early(QDate(2027, 1, 2), QTime(3, 4, 5, 6), Qt::UTC);
     QCOMPARE(app::formatLogLine(QtWarningMsg, nullptr, 0, QStringLiteral("x"), early),
-             QStringLiteral("[02.01.2027/03:04:05.006][WARNING][] x"));
+        QStringLiteral("[02.01.2027/03:04:05.006][WARNING][] x"));
     // 24-hour clock.
     const QDateTime late(QDate(2026, 12, 31), QTime(23, 59, 59, 999), Qt::UTC);
     QCOMPARE(app::formatLogLine(QtCriticalMsg, nullptr, 0, QStringLiteral("y"), late),
-             QStringLiteral("[31.12.2026/23:59:59.999][CRITICAL][] y"));
+        QStringLiteral("[31.12.2026/23:59:59.999][CRITICAL][] y"));
 }
 
 void TestLogHandler::realOutputOfTheHandler()
@@ -132,19 +132,19 @@ void TestLogHandler::realOutputOfTheHandler()
             continue;
         }
         const QDateTime stamp(QDate(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt()),
-                              QTime(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt(),
-                                    match.captured(7).toInt()),
-                              Qt::UTC);
+            QTime(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt(),
+                match.captured(7).toInt()),
+            Qt::UTC);
         QVERIFY2(stamp >= before && stamp <= after, qPrintable(line.left(80)));
         levels << match.captured(8);
         contexts << match.captured(9);
         texts << match.captured(10);
     }
 
-    const QStringList expectedLevels = {QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("WARNING"),
-                                        QStringLiteral("CRITICAL"), QStringLiteral("DEBUG"), QStringLiteral("DEBUG"),
-                                        QStringLiteral("DEBUG"), QStringLiteral("DEBUG"), QStringLiteral("DEBUG"),
-                                        QStringLiteral("INFO"), QStringLiteral("DEBUG"), QStringLiteral("DEBUG")};
+    const QStringList expectedLevels
+        = { QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("WARNING"), QStringLiteral("CRITICAL"),
+              QStringLiteral("DEBUG"), QStringLiteral("DEBUG"), QStringLiteral("DEBUG"), QStringLiteral("DEBUG"),
+              QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("DEBUG"), QStringLiteral("DEBUG") };
     QCOMPARE(levels, expectedLevels);
     QCOMPARE(texts.at(0), QStringLiteral("plain debug"));
     QCOMPARE(texts.at(4), QStringLiteral("percent %1 %2 %% %L1 %n"));

@@ -68,7 +68,7 @@ void TestProgram::startsAndQuitsCleanly()
         const auto match = ownLine.match(line);
         QVERIFY2(match.hasMatch(), qPrintable(line));
         QVERIFY2(match.captured(1) != QLatin1String("WARNING") && match.captured(1) != QLatin1String("CRITICAL"),
-                 qPrintable(line));
+            qPrintable(line));
         if (match.captured(2).startsWith(QLatin1String(">>>[quit]")))
             quitLines << match.captured(2);
         if (match.captured(2).startsWith(QLatin1String("Settings file:")))

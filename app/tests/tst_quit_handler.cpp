@@ -1,4 +1,6 @@
 #include "app/quit_handler.h"
+#include "event_bus/bus_manager.h"
+#include "event_core/i_topic_subscriber.h"
 #include "settings/encrypted_settings.h"
 #include "testing/log_capture.h"
 
@@ -14,6 +16,7 @@ private slots:
     void stepsInOrderWithoutModules();
     void secondRunIsHarmless();
     void stopsTheSettingsStore();
+    void stopsTheRunningBus();
 };
 
 namespace {
@@ -31,7 +34,7 @@ QStringList quitLines(const vk_testing::LogCapture &capture)
     for (const auto &entry : capture.entries()) {
         if (entry.text.startsWith(QLatin1String(">>>[quit]"))) {
             if (entry.type != QtDebugMsg)
-                return {QStringLiteral("wrong level for ") + entry.text};
+                return { QStringLiteral("wrong level for ") + entry.text };
             lines << entry.text;
         }
     }
@@ -42,15 +45,15 @@ QStringList quitLines(const vk_testing::LogCapture &capture)
 void TestQuitHandler::stepsInOrderWithoutModules()
 {
     vk_testing::LogCapture capture;
-    app::QuitHandler{}();
+    app::QuitHandler {}();
     QCOMPARE(quitLines(capture), kQuitLines);
 }
 
 void TestQuitHandler::secondRunIsHarmless()
 {
     vk_testing::LogCapture capture;
-    app::QuitHandler{}();
-    app::QuitHandler{}();
+    app::QuitHandler {}();
+    app::QuitHandler {}();
     QCOMPARE(quitLines(capture), kQuitLines + kQuitLines);
 }
 
@@ -63,6 +66,32 @@ void TestQuitHandler::stopsTheSettingsStore()
     app::QuitHandler{}();
     QCOMPARE(EncryptedSettings::instance(), nullptr);
     QCOMPARE(quitLines(capture), kQuitLines);
+}
+
+void TestQuitHandler::stopsTheRunningBus()
+{
+    class Note : public event_topics::IMessage
+    {
+    public:
+        Note() : IMessage(event_topics::TopicEntry(event_topics::System, QStringLiteral("Note"))) { }
+        ReturnCode deliver(const event_topics::PMessage &self, const event_topics::SubscriptionInfo &info) override
+        {
+            return deliverAs<Note>(self, info);
+        }
+    };
+
+    event_bus::BusManager *bus = event_bus::BusManager::createInstance(nullptr);
+    QVERIFY(bus);
+    event_core::ITopicSubscriber module;
+    QCOMPARE(module.publish(new Note), ReturnCode::Ok); // also starts the System sub-bus
+
+    vk_testing::LogCapture capture;
+    app::QuitHandler {}();
+    QCOMPARE(quitLines(capture), kQuitLines);
+    QCOMPARE(event_bus::BusManager::instance(), nullptr);
+    QCOMPARE(module.publish(new Note), ReturnCode::ErrInvalidHandler);
+    // Stopping logged nothing but the quit steps and the refused publication.
+    QCOMPARE(capture.entries().size(), kQuitLines.size() + 1);
 }
 
 QTEST_GUILESS_MAIN(TestQuitHandler)
