@@ -1,0 +1,42 @@
+#pragma once
+
+#include "return_codes/return_codes.h"
+#include "v_protocol/t_chunk.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMetaType>
+
+namespace v_protocol {
+
+struct TApplicationInfoFile;
+struct TFileTable;
+struct TFileWithDataElements;
+struct TSlaveProfile;
+
+// The chunks of one file in arrival order (received when reading, still to send when writing).
+class TChunkedFile : public QList<TChunk>
+{
+public:
+    using QList<TChunk>::QList;
+
+    // Sum of the chunks' dataSize: the bytes received so far.
+    quint64 receivedSize() const;
+
+    // Concatenates the chunks' data into one file image. Refuses an empty list
+    // (ErrParsingInvalidArgLength), a chunk whose fileSize is smaller than the data up to its end,
+    // and a chunk whose addr is not where the data before it ends (ErrParsingInvalidSize): a gap or
+    // an overlap would give a corrupted image.
+    ReturnCode merge(QByteArray &bytes) const;
+
+    // Structured decoders: each merges first (a merge error is returned as it is), then decodes
+    // the image. Each is defined beside the layout of its file.
+    ReturnCode toApplicationInfoFile(TApplicationInfoFile &file) const;
+    ReturnCode toFileTable(TFileTable &table) const;
+    ReturnCode toFileWithDataElements(TFileWithDataElements &file) const;
+    ReturnCode toSlaveProfile(TSlaveProfile &profile) const;
+};
+
+} // namespace v_protocol
+
+Q_DECLARE_METATYPE(v_protocol::TChunkedFile)
