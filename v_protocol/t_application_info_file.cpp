@@ -2,7 +2,6 @@
 
 #include "v_protocol/byte_reader.h"
 #include "v_protocol/byte_writer.h"
-#include "v_protocol/t_chunked_file.h"
 
 namespace v_protocol {
 
@@ -26,16 +25,6 @@ QByteArray TApplicationInfoFile::toByteArray() const
     QByteArray bytes;
     ByteWriter(bytes).u16(ModelId).u8(HardwareVersion).u8(FirmwareVersion.toByte()).bytes(Name.toUtf8());
     return bytes;
-}
-
-ReturnCode TChunkedFile::toApplicationInfoFile(TApplicationInfoFile &file) const
-{
-    file = TApplicationInfoFile();
-    QByteArray bytes;
-    const ReturnCode rc = merge(bytes);
-    if (rc != ReturnCode::Ok)
-        return rc;
-    return TApplicationInfoFile::fromByteArray(bytes, file);
 }
 
 } // namespace v_protocol

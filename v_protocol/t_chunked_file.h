@@ -29,8 +29,8 @@ public:
     // an overlap would give a corrupted image.
     ReturnCode merge(QByteArray &bytes) const;
 
-    // Structured decoders: each merges first (a merge error is returned as it is), then decodes
-    // the image. Each is defined beside the layout of its file.
+    // Structured decoders: each resets its output, merges first (a merge error is returned as it
+    // is), then decodes the image with the file's fromByteArray.
     ReturnCode toApplicationInfoFile(TApplicationInfoFile &file) const;
     ReturnCode toFileTable(TFileTable &table) const;
     ReturnCode toFileWithDataElements(TFileWithDataElements &file) const;

@@ -5,7 +5,6 @@
 #include "v_protocol/crc.h"
 #include "v_protocol/debug_text.h"
 #include "v_protocol/protocol_enums.h"
-#include "v_protocol/t_chunked_file.h"
 
 #include <QJsonArray>
 
@@ -110,16 +109,6 @@ QString TFileTable::toText(Permission value)
 QString TFileTable::toText(Format value)
 {
     return enumNameText(value, "::");
-}
-
-ReturnCode TChunkedFile::toFileTable(TFileTable &table) const
-{
-    table = TFileTable();
-    QByteArray bytes;
-    const ReturnCode rc = merge(bytes);
-    if (rc != ReturnCode::Ok)
-        return rc;
-    return TFileTable::fromByteArray(bytes, table);
 }
 
 } // namespace v_protocol

@@ -101,17 +101,9 @@ ReturnCode TFileTransfer::splitForWrite(
         return return_codes::logIfError(ReturnCode::ErrArgumentBadValue);
     }
 
-    for (qsizetype offset = 0; offset < data.size(); offset += chunkSize) {
-        TChunk chunk;
-        chunk.fileId = fileId;
-        chunk.fileSize = quint32(data.size());
-        chunk.addr = quint32(offset);
-        chunk.data = data.mid(offset, chunkSize);
-        chunk.dataSize = quint16(chunk.data.size());
-        if (!chunks.isEmpty())
-            logText(QLatin1String("Extra chunk added: ") + debugText(chunk));
-        chunks.append(chunk);
-    }
+    chunks = cutIntoChunks(data, fileId, 0, data.size(), chunkSize);
+    for (qsizetype i = 1; i < chunks.size(); ++i)
+        logText(QLatin1String("Extra chunk added: ") + debugText(chunks.at(i)));
     return ReturnCode::Ok;
 }
 
@@ -129,19 +121,27 @@ ReturnCode TFileTransfer::answerRequest(
 
     const qsizetype begin = qsizetype(request.addr);
     const qsizetype end = begin + std::min<qsizetype>(request.dataSize, file.size() - begin);
-    const qsizetype chunkSize = std::min(maxChunkDataSize, kMaxChunkDataSize);
+    chunks = cutIntoChunks(file, request.fileId, begin, end, std::min(maxChunkDataSize, kMaxChunkDataSize));
+    return ReturnCode::Ok;
+}
+
+TChunkedFile TFileTransfer::cutIntoChunks(
+    const QByteArray &file, quint8 fileId, qsizetype begin, qsizetype end, int chunkSize)
+{
+    chunkSize = std::max(chunkSize, 1);
+    TChunkedFile chunks;
     qsizetype offset = begin;
     do {
         TChunk chunk;
-        chunk.fileId = request.fileId;
+        chunk.fileId = fileId;
         chunk.fileSize = quint32(file.size());
         chunk.addr = quint32(offset);
-        chunk.data = file.mid(offset, std::min(chunkSize, end - offset));
+        chunk.data = file.mid(offset, std::min<qsizetype>(chunkSize, end - offset));
         chunk.dataSize = quint16(chunk.data.size());
         chunks.append(chunk);
-        offset += chunk.data.size();
+        offset += chunkSize;
     } while (offset < end);
-    return ReturnCode::Ok;
+    return chunks;
 }
 
 TSystemFileResult TFileTransfer::acceptWrittenChunk(const TChunk &chunk, quint64 receivedBefore, quint64 maxFileSize)

@@ -84,6 +84,14 @@ public:
     // Progress reported when `chunk` is sent: addr * 100 / fileSize.
     static int writeProgress(const TChunk &chunk);
 
+    // Both sides ------------------------------------------------------------------------------------
+
+    // Bytes [begin, end) of `file` as chunks of at most `chunkSize` (at least 1) data bytes, each
+    // { fileId, file size, offset, length, bytes }; at least one chunk, with no data when the range
+    // is empty. The caller keeps 0 <= begin <= end <= file size.
+    static TChunkedFile cutIntoChunks(
+        const QByteArray &file, quint8 fileId, qsizetype begin, qsizetype end, int chunkSize);
+
     // Device side ----------------------------------------------------------------------------------
 
     // The chunks answering `request` for the file image `file`: bytes [addr, addr + min(dataSize,

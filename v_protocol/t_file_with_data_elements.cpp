@@ -4,7 +4,6 @@
 #include "v_protocol/byte_writer.h"
 #include "v_protocol/crc.h"
 #include "v_protocol/debug_text.h"
-#include "v_protocol/t_chunked_file.h"
 
 namespace v_protocol {
 
@@ -46,16 +45,6 @@ QByteArray TFileWithDataElements::toByteArray() const
         writer.u8(element.dataSize).u16(element.id).bytes(element.data);
     writer.u16(calcCrc16(bytes));
     return bytes;
-}
-
-ReturnCode TChunkedFile::toFileWithDataElements(TFileWithDataElements &file) const
-{
-    file = TFileWithDataElements();
-    QByteArray bytes;
-    const ReturnCode rc = merge(bytes);
-    if (rc != ReturnCode::Ok)
-        return rc;
-    return TFileWithDataElements::fromByteArray(first().fileId, bytes, file);
 }
 
 } // namespace v_protocol

@@ -4,7 +4,6 @@
 #include "v_protocol/byte_writer.h"
 #include "v_protocol/debug_text.h"
 #include "v_protocol/protocol_enums.h"
-#include "v_protocol/t_chunked_file.h"
 
 namespace v_protocol {
 namespace {
@@ -116,16 +115,6 @@ QString TSlaveProfile::toText(DataTypes value)
 QString TSlaveProfile::toText(EnumReps value)
 {
     return enumNameText(value, "::");
-}
-
-ReturnCode TChunkedFile::toSlaveProfile(TSlaveProfile &profile) const
-{
-    profile = TSlaveProfile();
-    QByteArray bytes;
-    const ReturnCode rc = merge(bytes);
-    if (rc != ReturnCode::Ok)
-        return rc;
-    return TSlaveProfile::fromByteArray(bytes, profile);
 }
 
 QDebug operator<<(QDebug debug, const TSlaveProfile::Element &element)

@@ -65,14 +65,15 @@ void readAndMerge(const QByteArray &input)
     }
 }
 
-// Input: [alignment][max chunk data size, 2 bytes][data...]
+// Input: [alignment][max chunk data size, 10 bits][data...]. Sizes stay small enough that one input
+// makes at most a few hundred chunks (each extra chunk is logged).
 void splitAndAnswer(const QByteArray &input)
 {
     if (input.size() < 3)
         return;
     const int alignment = quint8(input.at(0)) % 9;
-    const int maxChunkDataSize = int(quint16(quint8(input.at(1)) | quint8(input.at(2)) << 8)) - 100;
-    const QByteArray data = input.mid(3);
+    const int maxChunkDataSize = int(quint8(input.at(1)) | (quint8(input.at(2)) & 0x03) << 8) - 16;
+    const QByteArray data = input.mid(3, 512);
 
     TChunkedFile chunks;
     if (TFileTransfer::splitForWrite(5, data, maxChunkDataSize, alignment, chunks) == ReturnCode::Ok) {
@@ -93,8 +94,8 @@ void splitAndAnswer(const QByteArray &input)
 
     TChunkRequest request;
     request.fileId = 5;
-    request.addr = quint32(maxChunkDataSize + 100) % quint32(data.size() + 2);
-    request.dataSize = quint16(alignment * 1000);
+    request.addr = quint32(maxChunkDataSize + 16) % quint32(data.size() + 2);
+    request.dataSize = quint16(alignment * 100);
     QList<TChunk> answer;
     if (TFileTransfer::answerRequest(data, request, maxChunkDataSize, answer) == ReturnCode::Ok) {
         require(!answer.isEmpty());
@@ -112,7 +113,7 @@ void splitAndAnswer(const QByteArray &input)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz_support::silenceLogs();
-    const QByteArray input = fuzz_support::bytesOf(data, size);
+    const QByteArray input = fuzz_support::bytesOf(data, qMin<size_t>(size, 2048));
     readAndMerge(input);
     splitAndAnswer(input);
     return 0;

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fuzz_support::require(table.toJson().contains(QStringLiteral("elements")));
         return 0;
     }
-    fuzz_support::require(size >= 3 && (size - 3) % TFileTable::Element::kSize == 0);
+    const size_t imageSize = qMin(size - 1, fuzz_support::kMaxImageSize);
+    fuzz_support::require(imageSize >= 2 && (imageSize - 2) % TFileTable::Element::kSize == 0);
     TFileTable again;
     fuzz_support::require(TFileTable::fromByteArray(table.toByteArray(), again) == ReturnCode::Ok);
     fuzz_support::require(again.elements == table.elements);

@@ -3,6 +3,7 @@
 // Shared by the fuzz targets of the protocol library.
 
 #include "v_protocol/t_chunked_file.h"
+#include "v_protocol/t_file_transfer.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -34,31 +35,22 @@ inline void require(bool condition)
         std::abort();
 }
 
-// A file image cut into chunks of `part` bytes (at least 1), as a read would receive it.
+// A file image cut into chunks of `part` bytes, as a read would receive it.
 inline v_protocol::TChunkedFile chunksOf(const QByteArray &image, quint8 fileId, int part)
 {
-    part = qMax(part, 1);
-    v_protocol::TChunkedFile chunks;
-    qsizetype offset = 0;
-    do {
-        v_protocol::TChunk chunk;
-        chunk.fileId = fileId;
-        chunk.fileSize = quint32(image.size());
-        chunk.addr = quint32(offset);
-        chunk.data = image.mid(offset, part);
-        chunk.dataSize = quint16(chunk.data.size());
-        chunks.append(chunk);
-        offset += part;
-    } while (offset < image.size());
-    return chunks;
+    return v_protocol::TFileTransfer::cutIntoChunks(image, fileId, 0, image.size(), part);
 }
 
-// First input byte: chunk size for chunksOf (1...256); the rest: the file image.
+// Longest file image the file targets look at: the decoders' logic shows on short images, and
+// longer ones only slow the runs down.
+constexpr size_t kMaxImageSize = 2048;
+
+// First input byte: chunk size for chunksOf (8, 16, ... 2048); the rest: the file image.
 inline v_protocol::TChunkedFile chunkedInput(const uint8_t *data, size_t size, quint8 fileId)
 {
     if (size == 0)
         return {};
-    return chunksOf(bytesOf(data + 1, size - 1), fileId, int(data[0]) + 1);
+    return chunksOf(bytesOf(data + 1, qMin(size - 1, kMaxImageSize)), fileId, (int(data[0]) + 1) * 8);
 }
 
 } // namespace fuzz_support

@@ -1,4 +1,3 @@
-#include "testing/log_capture.h"
 #include "v_protocol/crc.h"
 
 #include <QtTest>
@@ -14,8 +13,6 @@ private slots:
     void vectors();
     void lengthBeyondSixteenBits();
     void nullPointerGivesInitialState();
-    void fileTrailer_data();
-    void fileTrailer();
 };
 
 static QByteArray pattern(int size)
@@ -70,49 +67,6 @@ void TestCrc::nullPointerGivesInitialState()
 {
     QCOMPARE(calcCrc16(nullptr, 10), quint16(0xFFFF));
     QCOMPARE(calcCrc32(nullptr, 10), quint32(0));
-}
-
-void TestCrc::fileTrailer_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("tolerate");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<uint>("receivedCrc");
-    QTest::addColumn<QString>("logLine");
-
-    // "123456789" has CRC 0x29B1, stored little-endian as b1 29.
-    const QByteArray body("123456789");
-    QTest::newRow("valid") << body + QByteArray::fromHex("b129") << false << int(ReturnCode::Ok) << body << 0x29B1u
-                           << QString();
-    QTest::newRow("only a trailer") << QByteArray::fromHex("ffff") << false << int(ReturnCode::Ok) << QByteArray()
-                                    << 0xFFFFu << QString();
-    QTest::newRow("mismatch") << body + QByteArray::fromHex("0100") << false << int(ReturnCode::ErrParsingInvalidCrc)
-                              << body << 1u << "Test CRC: from packet[1], calculated[10673]";
-    QTest::newRow("mismatch tolerated") << body + QByteArray::fromHex("0100") << true << int(ReturnCode::Ok) << body
-                                        << 1u << QString();
-    QTest::newRow("one byte") << QByteArray(1, 'x') << false << int(ReturnCode::ErrParsingInvalidSize) << QByteArray()
-                              << 0u << QString();
-}
-
-void TestCrc::fileTrailer()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, tolerate);
-    QFETCH(int, result);
-    QFETCH(QByteArray, body);
-    QFETCH(uint, receivedCrc);
-    QFETCH(QString, logLine);
-
-    vk_testing::LogCapture log;
-    QByteArray gotBody;
-    quint16 gotCrc = 0;
-    QCOMPARE(int(splitFileCrc(bytes, QLatin1String("Test CRC"), gotBody, gotCrc, tolerate)), result);
-    QCOMPARE(gotBody, body);
-    QCOMPARE(uint(gotCrc), receivedCrc);
-    if (!logLine.isEmpty())
-        QVERIFY2(log.texts().contains(logLine), qPrintable(log.texts().join('\n')));
-    QCOMPARE(log.count("Bad result: "), result < 0 ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestCrc)

@@ -4,6 +4,7 @@
 #include "v_protocol/t_application_info_file.h"
 #include "v_protocol/t_chunked_file.h"
 #include "v_protocol/t_file_table.h"
+#include "v_protocol/t_file_transfer.h"
 #include "v_protocol/t_file_with_data_elements.h"
 #include "v_protocol/t_slave_application.h"
 #include "v_protocol/t_slave_profile.h"
@@ -18,19 +19,7 @@ namespace {
 // The image cut into chunks of at most `part` bytes, as a read would receive it.
 TChunkedFile chunked(const QByteArray &image, quint8 fileId, int part = 7)
 {
-    TChunkedFile chunks;
-    int offset = 0;
-    do {
-        TChunk chunk;
-        chunk.fileId = fileId;
-        chunk.fileSize = quint32(image.size());
-        chunk.addr = quint32(offset);
-        chunk.data = image.mid(offset, part);
-        chunk.dataSize = quint16(chunk.data.size());
-        chunks.append(chunk);
-        offset += part;
-    } while (offset < image.size());
-    return chunks;
+    return TFileTransfer::cutIntoChunks(image, fileId, 0, image.size(), part);
 }
 
 QByteArray withCrc(const QByteArray &body)
