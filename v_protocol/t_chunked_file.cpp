@@ -48,7 +48,9 @@ ReturnCode TChunkedFile::merge(QByteArray &bytes) const
         bytes.append(chunk.data);
     }
 
-    if (sum != quint64(bytes.size())) {
+    // The image must be exactly the file the first chunk announced: a list that stops short, or a
+    // device that changed the size mid-transfer, would otherwise pass as a complete file.
+    if (sum != quint64(bytes.size()) || sum != first().fileSize) {
         logText(QStringLiteral("Invalid file size: mergedSize[%1], from packet[%2]").arg(sum).arg(first().fileSize));
         return return_codes::logIfError(ReturnCode::ErrParsingInvalidSize);
     }

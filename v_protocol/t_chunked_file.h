@@ -24,9 +24,10 @@ public:
     quint64 receivedSize() const;
 
     // Concatenates the chunks' data into one file image. Refuses an empty list
-    // (ErrParsingInvalidArgLength), a chunk whose fileSize is smaller than the data up to its end,
-    // and a chunk whose addr is not where the data before it ends (ErrParsingInvalidSize): a gap or
-    // an overlap would give a corrupted image.
+    // (ErrParsingInvalidArgLength); refuses with ErrParsingInvalidSize a chunk whose fileSize is
+    // smaller than the data up to its end, a chunk whose addr is not where the data before it ends
+    // (a gap or an overlap would give a corrupted image) and an image whose length differs from the
+    // fileSize of the first chunk (an incomplete file).
     ReturnCode merge(QByteArray &bytes) const;
 
     // Structured decoders: each resets its output, merges first (a merge error is returned as it

@@ -62,6 +62,9 @@ void TestChunks::merge_data()
     QTest::newRow("repeated chunk") << TChunkedFile { chunk(4, 0, "ab"), chunk(4, 0, "ab") } << size
                                     << QByteArray("ab");
     QTest::newRow("first chunk not at 0") << TChunkedFile { chunk(4, 2, "cd") } << size << QByteArray();
+    QTest::newRow("incomplete") << TChunkedFile { chunk(7, 0, "a"), chunk(7, 1, "bc") } << size << QByteArray("abc");
+    QTest::newRow("size changed mid-transfer")
+        << TChunkedFile { chunk(1000, 0, "a"), chunk(3, 1, "bc") } << size << QByteArray("abc");
 }
 
 void TestChunks::merge()
@@ -90,6 +93,8 @@ void TestChunks::mergeLogLines_data()
     mismatched.dataSize = 2; // built by hand: carries more than it announces
     QTest::newRow("carried length differs")
         << TChunkedFile { mismatched } << "Invalid file size: mergedSize[2], from packet[10]";
+    QTest::newRow("incomplete") << TChunkedFile { chunk(7, 0, "a"), chunk(7, 1, "bc") }
+                                << "Invalid file size: mergedSize[3], from packet[7]";
     QTest::newRow("gap") << TChunkedFile { chunk(9, 0, "abc"), chunk(9, 6, "ghi") }
                          << "Invalid chunk addr: expected[3], chunk TChunk{v_protocol::TPayloadType::FileChunk, "
                             "fileId:2, fileSize:9, addr:6, dataSize:3, data[3]}";
