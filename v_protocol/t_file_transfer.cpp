@@ -30,8 +30,10 @@ int TFileTransfer::percent(quint64 done, quint64 total)
 {
     if (total == 0)
         return 100;
-    // done and total fit 33 bits in every use; the product cannot overflow 64 bits.
-    return int(std::min<quint64>(done, total) * 100 / total);
+    done = std::min(done, total);
+    // Sizes of the protocol fit 33 bits, so done * 100 fits; the other branch only guards misuse.
+    constexpr quint64 kLargest = ~quint64(0) / 100;
+    return int(total <= kLargest ? done * 100 / total : done / (total / 100));
 }
 
 TChunkRequest TFileTransfer::nextRequest(quint8 fileId, quint64 received, quint32 fileSize, int limit)

@@ -83,6 +83,8 @@ void TestFileTransfer::percent_data()
     QTest::newRow("complete") << quint64(1000) << quint64(1000) << 100;
     QTest::newRow("half of 4 GiB, no overflow") << quint64(0x80000000u) << quint64(0xFFFFFFFFu) << 50;
     QTest::newRow("all of 4 GiB") << quint64(0xFFFFFFFFu) << quint64(0xFFFFFFFFu) << 100;
+    QTest::newRow("more done than total") << quint64(20) << quint64(10) << 100;
+    QTest::newRow("64-bit sizes") << (~quint64(0) / 4) << ~quint64(0) << 25;
 }
 
 void TestFileTransfer::percent()
