@@ -86,7 +86,12 @@ function(vk_finalize_run_targets)
         list(APPEND fuzz_commands
             COMMAND ${CMAKE_COMMAND} -E make_directory ${work} ${CMAKE_BINARY_DIR}/fuzz-artifacts
             COMMAND ${CMAKE_COMMAND} -E echo "=== ${fuzzer}"
-            COMMAND $<TARGET_FILE:${fuzzer}> -max_total_time=${VK_FUZZ_SECONDS} -runs=${VK_FUZZ_RUNS}
+            # UBSan findings are recoverable by default; halt so that libFuzzer keeps them as crashers.
+            # A smaller ASan quarantine and allocation stack keep Qt's many small allocations (every log
+            # line builds a QDebug stream) from dominating the run time.
+            COMMAND ${CMAKE_COMMAND} -E env UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+                    ASAN_OPTIONS=quarantine_size_mb=16:malloc_context_size=5
+                    $<TARGET_FILE:${fuzzer}> -max_total_time=${VK_FUZZ_SECONDS} -runs=${VK_FUZZ_RUNS}
                     -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/${fuzzer}- -print_final_stats=1
                     ${work} ${corpus})
     endforeach()
