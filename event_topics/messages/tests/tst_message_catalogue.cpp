@@ -493,10 +493,6 @@ void TestMessageCatalogue::valuesOutsideTheirEnumerations()
     const sy::DebugHappend debug(SubmoduleIds(7), QStringLiteral("t"), QStringLiteral("x"));
     QCOMPARE(int(debug.submoduleId), 7);
     QCOMPARE(debug.toJson(), parse(R"({"submoduleId":"","title":"t","text":"x"})"));
-
-    const dm::DeviceManagerCmdStartDiscovery start(
-        device_manager::DiscoveryStatus { device_manager::DiscoveryState(3) });
-    QCOMPARE(start.toJson(), parse(R"({"discoveryStatus":{"bleDiscovering":""}})"));
 }
 
 void TestMessageCatalogue::bleInterfaceWithoutUuid_data()
