@@ -4,6 +4,7 @@
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
 #include "event_bus/bus_manager.h"
+#include "event_topics/messages/message_meta_types.h"
 #include "settings/encrypted_settings.h"
 
 #include <QCommandLineParser>
@@ -35,8 +36,10 @@ int run(int argc, char **argv)
     parser.addOption(quitAfterLoad);
     parser.process(application);
 
-    // 5. Message bus, in its own thread (waits up to 10 s for it).
+    // 5. Message bus, in its own thread (waits up to 10 s for it), and the meta-types of the messages
+    //    and of the values queued between the modules, before any module can publish.
     event_bus::BusManager::createInstance(&application);
+    event_topics::registerMessageMetaTypes();
 
     // 6. Encrypted settings store.
     const QString settingsFile = settingsFilePath();
