@@ -132,6 +132,9 @@ ProfileEntry readElement(const JsonReader &reader)
         if (value.contains(QLatin1Char('*')) || value.contains(QChar(0)))
             reader.fail(QStringLiteral("enumValues"), QStringLiteral("\"%1\" contains \"*\" or a zero").arg(value));
     }
+    // On the wire an empty list reads back as one empty entry; keep the form the master decodes.
+    if (element.enumValues.isEmpty())
+        element.enumValues << QString();
     element.enumRep = reader.enumValue(QStringLiteral("enumRep"), TSlaveProfile::EnumReps::Dropbox);
     element.regexp = checkedText(reader, QStringLiteral("regexp"), reader.text(QStringLiteral("regexp")));
 
