@@ -84,6 +84,7 @@ private slots:
     void schemaRefusals_data();
     void schemaRefusals();
     void defaults();
+    void otherApplicationTypes();
     void catalogOfAFolder();
 };
 
@@ -362,6 +363,27 @@ void TestDefinitions::defaults()
     DeviceEngine engine(definition);
     QCOMPARE(engine.fileImage(8), TFileTable().toByteArray());
     QVERIFY(!engine.fileImage(2).isEmpty());
+}
+
+void TestDefinitions::otherApplicationTypes()
+{
+    QJsonObject json = minimal();
+    json[QStringLiteral("appType")] = QStringLiteral("Dravik");
+    json[QStringLiteral("bootloader")] = QJsonObject { { "appType", "BootloaderV2" }, { "maxPacketSize", 128 } };
+    DeviceDefinition definition;
+    QString error;
+    QCOMPARE(DefinitionReader::fromJson(json, definition, error), ReturnCode::Ok);
+    DeviceEngine engine(definition);
+    ProtocolMaster master(engine);
+    TAuthResponse response;
+    QCOMPARE(master.authenticate(definition.rootPassword, response), ReturnCode::Ok);
+    QCOMPARE(response.appType, TAppType::Dravik);
+    TCommandConfirm confirm;
+    QCOMPARE(master.command(DeviceEngine::kRestartIntoBootloaderCommand, QByteArray(), confirm), ReturnCode::Ok);
+    QCOMPARE(master.authenticate(definition.rootPassword, response), ReturnCode::Ok);
+    QCOMPARE(response.appType, TAppType::BootloaderV2);
+    QCOMPARE(response.maxPacketSize, quint16(128));
+    QCOMPARE(quint8(engine.advertisement().manufacturerData.at(9)), quint8(TAppType::BootloaderV2));
 }
 
 void TestDefinitions::catalogOfAFolder()
