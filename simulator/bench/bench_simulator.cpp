@@ -38,6 +38,32 @@ DeviceDefinition flowMeter(qint64 intervalUs, bool bootloader)
     return definition;
 }
 
+// Runs `transfer` on a fresh device with link timing, logged in as root, once per iteration; the
+// simulated time the transfer took.
+template<typename Transfer>
+qint64 timedTransfer(benchmark::State &state, const DeviceDefinition &definition, Transfer transfer)
+{
+    qint64 simulatedUs = 0;
+    for (auto _ : state) {
+        DeviceEngine engine(definition);
+        engine.setLinkTimingEnabled(true);
+        ProtocolMaster master(engine);
+        TAuthResponse response;
+        master.authenticate(definition.rootPassword, response);
+        const qint64 start = master.nowUs();
+        if (!transfer(engine, master))
+            state.SkipWithError("transfer failed");
+        simulatedUs = master.nowUs() - start;
+    }
+    return simulatedUs;
+}
+
+// The connection intervals measured: 7.5, 15 and 30 ms.
+void connectionIntervals(benchmark::internal::Benchmark *family)
+{
+    family->Arg(7500)->Arg(15000)->Arg(30000)->ArgName("interval_us")->Unit(benchmark::kMillisecond);
+}
+
 void report(benchmark::State &state, qint64 simulatedUs, qint64 limitUs)
 {
     state.counters["sim_ms"] = double(simulatedUs) / 1000.0;
@@ -52,65 +78,33 @@ void Read64KiB(benchmark::State &state, TReadMode mode)
         state.SkipWithError("fm200 with its 64 KiB archive is missing");
         return;
     }
-    qint64 simulatedUs = 0;
-    for (auto _ : state) {
-        DeviceEngine engine(definition);
-        engine.setLinkTimingEnabled(true);
-        ProtocolMaster master(engine);
-        TAuthResponse response;
-        master.authenticate(definition.rootPassword, response);
-        const qint64 start = master.nowUs();
+    const qint64 simulatedUs = timedTransfer(state, definition, [mode](DeviceEngine &, ProtocolMaster &master) {
         QByteArray bytes;
-        if (master.readFile(kArchiveFile, mode, bytes) != ReturnCode::Ok || bytes.size() != kFileSize)
-            state.SkipWithError("read failed");
-        simulatedUs = master.nowUs() - start;
-    }
+        return master.readFile(kArchiveFile, mode, bytes) == ReturnCode::Ok && bytes.size() == kFileSize;
+    });
     const int payload = definition.link.chunkPayload();
     report(state, simulatedUs,
         mode == TReadMode::Fast ? definition.link.streamingLimitUs(kFileSize, payload)
                                 : definition.link.stopAndWaitLimitUs(kFileSize, payload));
     state.SetBytesProcessed(state.iterations() * kFileSize);
 }
-BENCHMARK_CAPTURE(Read64KiB, Ordinary, TReadMode::Ordinary)
-    ->Arg(7500)
-    ->Arg(15000)
-    ->Arg(30000)
-    ->ArgName("interval_us")
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Read64KiB, Fast, TReadMode::Fast)
-    ->Arg(7500)
-    ->Arg(15000)
-    ->Arg(30000)
-    ->ArgName("interval_us")
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Read64KiB, Ordinary, TReadMode::Ordinary)->Apply(connectionIntervals);
+BENCHMARK_CAPTURE(Read64KiB, Fast, TReadMode::Fast)->Apply(connectionIntervals);
 
 void WriteFirmware256KiB(benchmark::State &state)
 {
     const DeviceDefinition definition = flowMeter(state.range(0), true);
     const QByteArray upload = FirmwareImage::withCrc(FirmwareImage::make({ 2, 5 }, kImageSize, 7));
-    qint64 simulatedUs = 0;
-    for (auto _ : state) {
-        DeviceEngine engine(definition);
-        engine.setLinkTimingEnabled(true);
-        ProtocolMaster master(engine);
-        TAuthResponse response;
-        master.authenticate(definition.rootPassword, response);
-        const qint64 start = master.nowUs();
-        TSystemFileResult status;
-        if (master.writeFile(quint8(TMandatoryFileTypes::ApplicationFile), upload, 4, status) != ReturnCode::Ok
-            || !(engine.firmwareVersion() == TFirmwareVersion { 2, 5 }))
-            state.SkipWithError("upload failed");
-        simulatedUs = master.nowUs() - start;
-    }
+    const qint64 simulatedUs
+        = timedTransfer(state, definition, [&upload](DeviceEngine &engine, ProtocolMaster &master) {
+              TSystemFileResult status;
+              return master.writeFile(quint8(TMandatoryFileTypes::ApplicationFile), upload, 4, status) == ReturnCode::Ok
+                  && engine.firmwareVersion() == TFirmwareVersion { 2, 5 };
+          });
     report(state, simulatedUs, definition.link.stopAndWaitLimitUs(upload.size(), definition.link.chunkPayload()));
     state.SetBytesProcessed(state.iterations() * upload.size());
 }
-BENCHMARK(WriteFirmware256KiB)
-    ->Arg(7500)
-    ->Arg(15000)
-    ->Arg(30000)
-    ->ArgName("interval_us")
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(WriteFirmware256KiB)->Apply(connectionIntervals);
 
 } // namespace
 

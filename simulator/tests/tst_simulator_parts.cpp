@@ -19,8 +19,6 @@ private slots:
     void maximumPacketSize_data();
     void maximumPacketSize();
     void linkDelaysAndLimits();
-    void linkValidity_data();
-    void linkValidity();
     void debugOutputCutsAtCharacters();
     void debugOutputPeriodicLines();
     void debugOutputIsBounded();
@@ -69,34 +67,6 @@ void TestSimulatorParts::linkDelaysAndLimits()
     QCOMPARE(link.streamingLimitUs(654, 218), qint64(7500));
     QCOMPARE(link.streamingLimitUs(655, 218), qint64(7512)); // rounded up
     QCOMPARE(link.stopAndWaitLimitUs(100, 0), qint64(-1));
-}
-
-void TestSimulatorParts::linkValidity_data()
-{
-    QTest::addColumn<int>("mtu");
-    QTest::addColumn<qint64>("intervalUs");
-    QTest::addColumn<int>("packets");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("usual") << 247 << qint64(15000) << 4 << true;
-    QTest::newRow("shortest interval") << 23 << qint64(7500) << 1 << true;
-    QTest::newRow("longest interval") << 517 << qint64(4000000) << 1 << true;
-    QTest::newRow("too short") << 247 << qint64(6250) << 4 << false;
-    QTest::newRow("off the 1.25 ms grid") << 247 << qint64(8000) << 4 << false;
-    QTest::newRow("MTU too big") << 518 << qint64(15000) << 4 << false;
-    QTest::newRow("no packets") << 247 << qint64(15000) << 0 << false;
-}
-
-void TestSimulatorParts::linkValidity()
-{
-    QFETCH(int, mtu);
-    QFETCH(qint64, intervalUs);
-    QFETCH(int, packets);
-    QFETCH(bool, valid);
-    LinkModel link;
-    link.attMtu = mtu;
-    link.connectionIntervalUs = intervalUs;
-    link.packetsPerEvent = packets;
-    QCOMPARE(link.isValid(), valid);
 }
 
 void TestSimulatorParts::debugOutputCutsAtCharacters()
