@@ -9,8 +9,8 @@
 namespace simulator {
 
 // Reads a device definition from its JSON form (the schema is in simulator/README.md) and checks
-// everything the engine relies on: value sizes, texts that fit their fields, unique ids, a link the
-// Bluetooth specification allows. Errors name the offending field by its path.
+// everything the engine relies on: value sizes, texts that fit their fields, unique ids, a link that
+// Bluetooth LE allows. Errors name the offending field by its path.
 class DefinitionReader
 {
 public:

@@ -25,7 +25,7 @@ struct LinkModel
     qint64 connectionIntervalUs = 15000;
     int packetsPerEvent = 4;
 
-    // Whether the three numbers describe a link the Bluetooth specification allows.
+    // Whether the three numbers describe a link Bluetooth LE allows.
     bool isValid() const;
 
     // What a BLE interface reports as its maximum packet size: -1 below the default MTU, 0 for the
