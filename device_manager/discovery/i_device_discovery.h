@@ -7,6 +7,8 @@
 #include <QBluetoothDeviceInfo>
 #include <QObject>
 
+#include <functional>
+
 namespace device_manager {
 
 // A scanner for devices. The discovery manager creates it through the factory chosen at start-up,
@@ -26,9 +28,10 @@ public:
     virtual QBluetoothDeviceInfo deviceInfoFor(const DeviceDiscoveryInfo &discoveryInfo) = 0;
 
 public slots:
-    // Both only queue the work into the scanner's thread and return Ok.
+    // Both only queue the work into the scanner's thread and return Ok; callable from any thread.
     virtual ReturnCode startDiscovery() = 0;
     virtual ReturnCode stopDiscovery() = 0;
+    // Whether scanning was started and not stopped since; callable from any thread.
     virtual bool isActive() = 0;
 
     virtual void afterThreadStarted() = 0;
@@ -39,6 +42,10 @@ signals:
     void deviceDiscovered(device_manager::DeviceDiscoveryInfo discoveryInfo);
     void debugHappend(QString title, QString text);
     void errorHappend(device_manager::TrStrings titleIndex, device_manager::TrStrings textIndex);
+
+protected:
+    // Queues `step` into this scanner's thread; logs "Inavlid invokeMethod" when that fails.
+    void queueInOwnThread(std::function<void()> step);
 };
 
 } // namespace device_manager
