@@ -86,11 +86,13 @@ private:
     void roundTrip();
     // Returns once everything the manager queued to the scanner's thread has run there.
     void flushScanner();
+    // Starts scanning (once per manager) and waits until the device with `serial` is published.
     DeviceDiscoveryInfo sighted(quint64 serial);
 
     std::shared_ptr<simulator::DevicePark> _park;
     std::atomic<device_manager::IDeviceDiscovery *> _scanner { nullptr };
     BusProbe *_probe = nullptr;
+    bool _scanning = false;
 };
 
 void TestDiscoveryManager::initTestCase()
@@ -128,6 +130,7 @@ void TestDiscoveryManager::cleanup()
     DiscoveryManager::setDiscoveryFactory({});
     DiscoveryManager::setPendingConnectionTimeout(DiscoveryManager::kDefaultPendingConnectionTimeout);
     _scanner = nullptr;
+    _scanning = false;
 }
 
 void TestDiscoveryManager::restartManager(std::chrono::milliseconds pendingTimeout)
@@ -135,6 +138,7 @@ void TestDiscoveryManager::restartManager(std::chrono::milliseconds pendingTimeo
     DiscoveryManager::destroyInstance();
     DiscoveryManager::setPendingConnectionTimeout(pendingTimeout);
     QVERIFY(DiscoveryManager::createInstance(nullptr));
+    _scanning = false;
 }
 
 void TestDiscoveryManager::roundTrip()
@@ -154,7 +158,11 @@ void TestDiscoveryManager::flushScanner()
 
 DeviceDiscoveryInfo TestDiscoveryManager::sighted(quint64 serial)
 {
-    setDiscovery(DiscoveryState::Active);
+    // Started once only: a new start forgets the devices sighted so far.
+    if (!_scanning) {
+        setDiscovery(DiscoveryState::Active);
+        _scanning = true;
+    }
     [&]() { QTRY_VERIFY_WITH_TIMEOUT(_probe->lastDiscovered(serial).has_value(), kWait); }();
     return _probe->lastDiscovered(serial).value_or(DeviceDiscoveryInfo());
 }
