@@ -10,28 +10,6 @@ BleDeviceDiscovery::BleDeviceDiscovery(Timing timing) : _timing(timing) { }
 
 BleDeviceDiscovery::~BleDeviceDiscovery() = default;
 
-QBluetoothDeviceInfo BleDeviceDiscovery::deviceInfoFor(const DeviceDiscoveryInfo &discoveryInfo)
-{
-    return _discoveredDevices.deviceInfoFor(discoveryInfo);
-}
-
-ReturnCode BleDeviceDiscovery::startDiscovery()
-{
-    queueInOwnThread([this]() { _onStartDiscovery(); });
-    return ReturnCode::Ok;
-}
-
-ReturnCode BleDeviceDiscovery::stopDiscovery()
-{
-    queueInOwnThread([this]() { _onStopDiscovery(); });
-    return ReturnCode::Ok;
-}
-
-bool BleDeviceDiscovery::isActive()
-{
-    return _active.load();
-}
-
 void BleDeviceDiscovery::afterThreadStarted()
 {
     _agent = new QBluetoothDeviceDiscoveryAgent(this);
@@ -50,21 +28,14 @@ void BleDeviceDiscovery::afterThreadStarted()
     emit initializationDone();
 }
 
-void BleDeviceDiscovery::beforeThreadStopped()
+void BleDeviceDiscovery::startScanning()
 {
-    _onStopDiscovery();
-}
-
-void BleDeviceDiscovery::_onStartDiscovery()
-{
-    _discoveredDevices.clear();
-    _active = true;
     _restartHWDiscovery();
 }
 
 void BleDeviceDiscovery::_restartHWDiscovery()
 {
-    if (!_agent || !_active)
+    if (!_agent || !isActive())
         return;
     _restartTimer->start();
     _agent->stop();
@@ -72,9 +43,8 @@ void BleDeviceDiscovery::_restartHWDiscovery()
     _agent->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
 }
 
-void BleDeviceDiscovery::_onStopDiscovery()
+void BleDeviceDiscovery::stopScanning()
 {
-    _active = false;
     if (_restartTimer)
         _restartTimer->stop();
     if (_agent)
@@ -85,10 +55,9 @@ void BleDeviceDiscovery::_deviceDiscovered(const QBluetoothDeviceInfo &value)
 {
     // Any advertisement, ours or not, shows that the round is alive. A late one after a stop must
     // not arm the watchdog, which would start scanning again.
-    if (_active)
+    if (isActive())
         _restartTimer->start();
-    if (const std::optional<DeviceDiscoveryInfo> discovered = _discoveredDevices.sight(value))
-        emit deviceDiscovered(*discovered);
+    sight(value);
 }
 
 void BleDeviceDiscovery::_deviceInfoUpdated(const QBluetoothDeviceInfo &info)

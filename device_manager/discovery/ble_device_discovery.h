@@ -1,13 +1,11 @@
 #pragma once
 
-#include "device_manager/discovery/i_device_discovery.h"
-#include "device_manager/discovery/sighted_devices.h"
+#include "device_manager/discovery/scanning_discovery.h"
 
 #include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothDeviceInfo>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 
 namespace device_manager {
@@ -16,8 +14,8 @@ namespace device_manager {
 // discovery manager starts it there). While active it scans in low-energy rounds that follow each
 // other without pause; a round in which no advertisement at all arrives for the restart interval
 // is restarted early (some platforms stall without telling). Devices with our manufacturer data are
-// reported from their second sighting on (SightedDevices). Errors do not stop scanning.
-class BleDeviceDiscovery : public IDeviceDiscovery
+// reported from their second sighting on. Errors do not stop scanning.
+class BleDeviceDiscovery : public ScanningDiscovery
 {
     Q_OBJECT
 
@@ -32,31 +30,22 @@ public:
     explicit BleDeviceDiscovery(Timing timing);
     ~BleDeviceDiscovery() override;
 
-    QBluetoothDeviceInfo deviceInfoFor(const DeviceDiscoveryInfo &discoveryInfo) override;
-
 public slots:
-    ReturnCode startDiscovery() override;
-    ReturnCode stopDiscovery() override;
-    // Whether scanning was started and not stopped since (between two rounds too); any thread.
-    bool isActive() override;
-
     void afterThreadStarted() override;
-    void beforeThreadStopped() override;
 
 private slots:
-    void _onStartDiscovery();
-    void _onStopDiscovery();
     void _deviceDiscovered(const QBluetoothDeviceInfo &value);
     void _deviceScanError(QBluetoothDeviceDiscoveryAgent::Error error);
     void _deviceInfoUpdated(const QBluetoothDeviceInfo &info);
     void _restartHWDiscovery();
 
 private:
+    void startScanning() override;
+    void stopScanning() override;
+
     const Timing _timing;
     QBluetoothDeviceDiscoveryAgent *_agent = nullptr;
     QTimer *_restartTimer = nullptr;
-    SightedDevices _discoveredDevices;
-    std::atomic<bool> _active { false };
 };
 
 } // namespace device_manager

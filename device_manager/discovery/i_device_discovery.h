@@ -7,8 +7,6 @@
 #include <QBluetoothDeviceInfo>
 #include <QObject>
 
-#include <functional>
-
 namespace device_manager {
 
 // A scanner for devices. The discovery manager creates it through the factory chosen at start-up,
@@ -42,10 +40,6 @@ signals:
     void deviceDiscovered(device_manager::DeviceDiscoveryInfo discoveryInfo);
     void debugHappend(QString title, QString text);
     void errorHappend(device_manager::TrStrings titleIndex, device_manager::TrStrings textIndex);
-
-protected:
-    // Queues `step` into this scanner's thread; logs "Inavlid invokeMethod" when that fails.
-    void queueInOwnThread(std::function<void()> step);
 };
 
 } // namespace device_manager

@@ -28,28 +28,6 @@ QBluetoothDeviceInfo SimulatedDeviceDiscovery::deviceInfoOf(const SimulatedAdver
     return info;
 }
 
-QBluetoothDeviceInfo SimulatedDeviceDiscovery::deviceInfoFor(const device_manager::DeviceDiscoveryInfo &discoveryInfo)
-{
-    return _discoveredDevices.deviceInfoFor(discoveryInfo);
-}
-
-ReturnCode SimulatedDeviceDiscovery::startDiscovery()
-{
-    queueInOwnThread([this]() { _onStartDiscovery(); });
-    return ReturnCode::Ok;
-}
-
-ReturnCode SimulatedDeviceDiscovery::stopDiscovery()
-{
-    queueInOwnThread([this]() { _onStopDiscovery(); });
-    return ReturnCode::Ok;
-}
-
-bool SimulatedDeviceDiscovery::isActive()
-{
-    return _active.load();
-}
-
 void SimulatedDeviceDiscovery::afterThreadStarted()
 {
     _advertisingTimer = new QTimer(this);
@@ -58,22 +36,14 @@ void SimulatedDeviceDiscovery::afterThreadStarted()
     emit initializationDone();
 }
 
-void SimulatedDeviceDiscovery::beforeThreadStopped()
+void SimulatedDeviceDiscovery::startScanning()
 {
-    _onStopDiscovery();
-}
-
-void SimulatedDeviceDiscovery::_onStartDiscovery()
-{
-    _discoveredDevices.clear();
-    _active = true;
     _advertisingTimer->start();
     _advertise();
 }
 
-void SimulatedDeviceDiscovery::_onStopDiscovery()
+void SimulatedDeviceDiscovery::stopScanning()
 {
-    _active = false;
     if (_advertisingTimer)
         _advertisingTimer->stop();
 }
@@ -86,8 +56,7 @@ void SimulatedDeviceDiscovery::_advertise()
     for (int i = 0; i < advertisements.size(); ++i) {
         // A little movement in the signal strength, as a real scan shows.
         const auto rssi = qint16(-48 - 6 * i - int(_sightings % 4));
-        if (const auto discovered = _discoveredDevices.sight(deviceInfoOf(advertisements[i], rssi)))
-            emit deviceDiscovered(*discovered);
+        sight(deviceInfoOf(advertisements[i], rssi));
     }
     ++_sightings;
 }

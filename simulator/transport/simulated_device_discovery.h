@@ -1,15 +1,13 @@
 #pragma once
 
 #include "device_manager/discovery/discovery_manager.h"
-#include "device_manager/discovery/i_device_discovery.h"
-#include "device_manager/discovery/sighted_devices.h"
+#include "device_manager/discovery/scanning_discovery.h"
 #include "simulator/device_park.h"
 #include "simulator/simulated_advertisement.h"
 
 #include <QBluetoothDeviceInfo>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -22,7 +20,7 @@ namespace simulator {
 // sighting on. Each sighting reads the device's current advertisement, so a device restarted into
 // its bootloader is seen as such. deviceInfoFor gives the stored description, whose address the
 // simulated interface looks the device up by.
-class SimulatedDeviceDiscovery : public device_manager::IDeviceDiscovery
+class SimulatedDeviceDiscovery : public device_manager::ScanningDiscovery
 {
     Q_OBJECT
 
@@ -40,27 +38,19 @@ public:
     // The platform's description of one received advertisement.
     static QBluetoothDeviceInfo deviceInfoOf(const SimulatedAdvertisement &advertisement, qint16 rssi);
 
-    QBluetoothDeviceInfo deviceInfoFor(const device_manager::DeviceDiscoveryInfo &discoveryInfo) override;
-
 public slots:
-    ReturnCode startDiscovery() override;
-    ReturnCode stopDiscovery() override;
-    bool isActive() override;
-
     void afterThreadStarted() override;
-    void beforeThreadStopped() override;
 
 private slots:
-    void _onStartDiscovery();
-    void _onStopDiscovery();
     void _advertise();
 
 private:
+    void startScanning() override;
+    void stopScanning() override;
+
     const std::shared_ptr<DevicePark> _park;
     const std::chrono::milliseconds _advertisingInterval;
     QTimer *_advertisingTimer = nullptr;
-    device_manager::SightedDevices _discoveredDevices;
-    std::atomic<bool> _active { false };
     quint32 _sightings = 0;
 };
 

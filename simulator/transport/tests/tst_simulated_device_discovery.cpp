@@ -1,6 +1,6 @@
 // The simulated scanner against the shipped devices: what it reports, the second sighting rule,
 // a new start, and a device that changes what it advertises while being scanned.
-#include "scanner_thread.h"
+#include "device_manager/discovery/tests/scanner_thread.h"
 #include "simulator/device_catalog.h"
 #include "simulator/device_park.h"
 #include "simulator/protocol_master.h"
