@@ -142,12 +142,30 @@ void DiscoveryManager::startScanner()
     connect(_discoveryThread, &QThread::started, _discovery, &IDeviceDiscovery::afterThreadStarted);
     // The scanner (with its platform agent) is destroyed in its own thread as that thread ends.
     connect(_discoveryThread, &QThread::finished, _discovery, &QObject::deleteLater);
-    connect(_discovery, &IDeviceDiscovery::deviceDiscovered, this, &DiscoveryManager::_deviceDiscovered);
-    connect(_discovery, &IDeviceDiscovery::errorHappend, this, &DiscoveryManager::_onError);
-    connect(_discovery, &IDeviceDiscovery::debugHappend, this, &DiscoveryManager::_onDebug);
+    // The scanner's signals come over as queued calls into this thread (made in the scanner's
+    // thread, where they are emitted, so that the thread sanitizer sees the hand-over).
+    connect(
+        _discovery, &IDeviceDiscovery::deviceDiscovered, this,
+        [this](const DeviceDiscoveryInfo &info) { queueHere([this, info]() { _deviceDiscovered(info); }); },
+        Qt::DirectConnection);
+    connect(
+        _discovery, &IDeviceDiscovery::errorHappend, this,
+        [this](TrStrings title, TrStrings text) { queueHere([this, title, text]() { _onError(title, text); }); },
+        Qt::DirectConnection);
+    connect(
+        _discovery, &IDeviceDiscovery::debugHappend, this,
+        [this](
+            const QString &title, const QString &text) { queueHere([this, title, text]() { _onDebug(title, text); }); },
+        Qt::DirectConnection);
     if (!event_core::startThreadAndWait(
             _discoveryThread, _discovery, &IDeviceDiscovery::initializationDone, kScannerStartWait))
         event_core::logInitializationTimeout(Q_FUNC_INFO);
+}
+
+void DiscoveryManager::queueHere(std::function<void()> call)
+{
+    if (!event_topics::queueCall(this, std::move(call)))
+        event_core::logInvalidInvoke("QMetaObject::invokeMethod( this, call, Qt::QueuedConnection)");
 }
 
 void DiscoveryManager::stopScanner()

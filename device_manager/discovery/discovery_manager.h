@@ -75,6 +75,8 @@ private:
 
     void startScanner();
     void stopScanner();
+    // Queues `call` into this module's thread (from any thread).
+    void queueHere(std::function<void()> call);
     void publishOrReportError(event_topics::IMessage *message);
     void pendingConnectionTimedOut(const QString &uuid, quint64 attempt);
 

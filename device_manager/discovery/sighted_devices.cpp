@@ -3,14 +3,14 @@
 #include "device_manager/discovery/advertisement_parser.h"
 
 #include <QDebug>
-#include <QReadLocker>
-#include <QWriteLocker>
+
+#include <mutex>
 
 namespace device_manager {
 
 void SightedDevices::clear()
 {
-    QWriteLocker lock(&_lock);
+    std::unique_lock lock(_lock);
     _devices.clear();
 }
 
@@ -31,7 +31,7 @@ std::optional<DeviceDiscoveryInfo> SightedDevices::sight(const QBluetoothDeviceI
     if (!record)
         return std::nullopt;
     {
-        QWriteLocker lock(&_lock);
+        std::unique_lock lock(_lock);
         const auto found = _devices.find(keyOf(*record));
         if (found == _devices.end()) {
             _devices.insert(keyOf(*record), Entry { *record, QBluetoothDeviceInfo() });
@@ -53,7 +53,7 @@ std::optional<DeviceDiscoveryInfo> SightedDevices::sight(const QBluetoothDeviceI
 QBluetoothDeviceInfo SightedDevices::deviceInfoFor(const DeviceDiscoveryInfo &discoveryInfo) const
 {
     {
-        QReadLocker lock(&_lock);
+        std::shared_lock lock(_lock);
         const auto found = _devices.constFind(keyOf(discoveryInfo.deviceInfo));
         if (found != _devices.cend())
             return found->info;

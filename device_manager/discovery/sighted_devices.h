@@ -5,9 +5,9 @@
 
 #include <QBluetoothDeviceInfo>
 #include <QHash>
-#include <QReadWriteLock>
 
 #include <optional>
+#include <shared_mutex>
 
 namespace device_manager {
 
@@ -56,7 +56,7 @@ private:
 
     static Key keyOf(const v_protocol::TSlaveApplication &record) { return { record.ModelId, record.Serial }; }
 
-    mutable QReadWriteLock _lock;
+    mutable std::shared_mutex _lock; // read/write lock
     QHash<Key, Entry> _devices;
 };
 

@@ -22,6 +22,7 @@ public:
         event_topics::watchThreadEnd(&_thread);
         _scanner->moveToThread(&_thread);
         QObject::connect(&_thread, &QThread::started, _scanner, &device_manager::IDeviceDiscovery::afterThreadStarted);
+        QObject::connect(&_thread, &QThread::finished, _scanner, &QObject::deleteLater);
         _started = event_core::startThreadAndWait(
             &_thread, _scanner, &device_manager::IDeviceDiscovery::initializationDone, std::chrono::seconds(10));
     }
@@ -29,7 +30,6 @@ public:
     ~ScannerThread()
     {
         event_core::runBeforeThreadStopped(_scanner, "beforeThreadStopped");
-        QObject::connect(&_thread, &QThread::finished, _scanner, &QObject::deleteLater);
         _thread.quit();
         event_topics::waitForThreadEnd(&_thread);
     }
@@ -61,8 +61,12 @@ class Reports : public QObject
 public:
     explicit Reports(device_manager::IDeviceDiscovery *scanner)
     {
-        connect(scanner, &device_manager::IDeviceDiscovery::deviceDiscovered, this,
-            [this](const device_manager::DeviceDiscoveryInfo &info) { list.append(info); });
+        connect(
+            scanner, &device_manager::IDeviceDiscovery::deviceDiscovered, this,
+            [this](const device_manager::DeviceDiscoveryInfo &info) {
+                event_topics::queueCall(this, [this, info]() { list.append(info); });
+            },
+            Qt::DirectConnection);
     }
 
     // The latest report of the device with `serial`, if any.

@@ -9,7 +9,6 @@
 #include "testing/log_capture.h"
 
 #include <QBluetoothAddress>
-#include <QSignalSpy>
 #include <QtTest>
 
 using device_manager::DeviceDiscoveryInfo;
@@ -47,7 +46,6 @@ private slots:
     void initTestCase();
     void reportsEveryDeviceAsItsDefinitionAdvertises();
     void firstSightingAfterEachStartIsSilent();
-    void stopEndsScanning();
     void followsWhatADeviceAdvertisesNow();
 };
 
@@ -107,27 +105,6 @@ void TestSimulatedDeviceDiscovery::firstSightingAfterEachStartIsSilent()
     }
     // Sighted once, the devices are known: no "Device not found: " for them.
     QVERIFY(!capture.contains(QStringLiteral("Device not found")));
-}
-
-void TestSimulatedDeviceDiscovery::stopEndsScanning()
-{
-    ScannerThread scanner(new SimulatedDeviceDiscovery(shippedPark(), kFast));
-    QVERIFY(scanner.started());
-    Reports reports(scanner.get());
-    QVERIFY(!scanner->isActive());
-    scanner->startDiscovery();
-    QTRY_VERIFY_WITH_TIMEOUT(!reports.list.isEmpty(), kWait);
-    scanner->stopDiscovery();
-    scanner.flush();
-    QVERIFY(!scanner->isActive());
-    // Reports emitted before the stop ran are still queued here; after them nothing comes, although
-    // a running scanner would report every device each 20 ms.
-    QCoreApplication::processEvents();
-    const qsizetype afterStop = reports.list.size();
-    QSignalSpy more(scanner.get(), &device_manager::IDeviceDiscovery::deviceDiscovered);
-    QVERIFY(!more.wait(int(10 * kFast.count())));
-    QCoreApplication::processEvents();
-    QCOMPARE(reports.list.size(), afterStop);
 }
 
 void TestSimulatedDeviceDiscovery::followsWhatADeviceAdvertisesNow()
