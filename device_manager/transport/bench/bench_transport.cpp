@@ -9,12 +9,11 @@
 #include "device_manager/transport/interface_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_topics/messages/message_meta_types.h"
-#include "simulator/device_catalog.h"
 #include "simulator/device_park.h"
 #include "simulator/transport/simulated_device_interface.h"
 #include "testing/packet_master.h"
+#include "testing/transport_fixtures.h"
 
-#include <QBluetoothAddress>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -34,20 +33,16 @@ int main(int argc, char **argv)
 
     event_topics::registerMessageMetaTypes();
     event_bus::BusManager::createInstance(&application);
-    const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
-    const simulator::DeviceDefinition fm200 = *catalog.find(QStringLiteral("fm200"));
-    auto park = std::make_shared<simulator::DevicePark>(catalog);
+    const simulator::DeviceDefinition &fm200 = vk_testing::shippedDevice("fm200");
+    auto park = std::make_shared<simulator::DevicePark>(vk_testing::shippedDevices());
     device_manager::InterfaceManager::setInterfaceFactory(simulator::SimulatedDeviceInterface::factory(park));
     device_manager::InterfaceManager::createInstance(&application);
 
     bus_probe::BusProbe probe;
     if (!probe.subscribeAll())
         qFatal("probe not subscribed");
-    const device_manager::DeviceInterfaceInfo info { device_manager::InterfaceType::BLE,
-        QStringLiteral("{be4c0000-0000-4000-8000-000000000001}"), -1 };
-    QBluetoothDeviceInfo device(QBluetoothAddress(fm200.address), fm200.application.name, 0);
-    device.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
-    probe.publish(new im::CmdCreateBleInterface(info, device));
+    const device_manager::DeviceInterfaceInfo info = vk_testing::bleDescriptor(1);
+    probe.publish(new im::CmdCreateBleInterface(info, vk_testing::leDeviceInfo(fm200.address)));
     if (!QTest::qWaitFor([&]() { return !probe.created.isEmpty(); }, 10000))
         qFatal("interface not created");
 

@@ -8,13 +8,12 @@
 #include "device_manager/transport/interface_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_topics/messages/message_meta_types.h"
-#include "simulator/device_catalog.h"
 #include "simulator/device_engine.h"
 #include "testing/bluez_mock/bluez_mock.h"
 #include "testing/log_capture.h"
 #include "testing/packet_master.h"
+#include "testing/transport_fixtures.h"
 
-#include <QBluetoothAddress>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -32,21 +31,17 @@ constexpr int kWaitMs = 20000;
 
 const simulator::DeviceDefinition &fm200()
 {
-    static const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
-    return *catalog.find(QStringLiteral("fm200"));
+    return vk_testing::shippedDevice("fm200");
 }
 
 QBluetoothDeviceInfo bluetoothInfo(const QString &address)
 {
-    QBluetoothDeviceInfo info(QBluetoothAddress(address), fm200().application.name, 0);
-    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
-    return info;
+    return vk_testing::leDeviceInfo(address, fm200().application.name);
 }
 
 DeviceInterfaceInfo descriptor(int n)
 {
-    return { device_manager::InterfaceType::BLE,
-        QStringLiteral("{b1e2b1e2-0000-4000-8000-%1}").arg(n, 12, 10, QLatin1Char('0')), -1 };
+    return vk_testing::bleDescriptor(n);
 }
 
 QStringList simulatorCommand(const QStringList &extra = {})
@@ -70,6 +65,7 @@ private slots:
     void refusedPeripherals();
     void misbehavingDevice_data();
     void misbehavingDevice();
+    void shutdownWithAnOpenLink();
 
 private:
     // A device at `address` whose GATT peer is vk-device-sim with `extraArguments`.
@@ -274,6 +270,23 @@ void TestBleOnBluez::misbehavingDevice()
         QCOMPARE(interface.close(), ReturnCode::Ok);
         QCOMPARE(pluggedOut.size(), 1);
     }
+}
+
+void TestBleOnBluez::shutdownWithAnOpenLink()
+{
+    // The program quits while connected: the link ends with the module, the bus hears nothing of it.
+    const QString address = QStringLiteral("C4:7F:51:00:99:21");
+    const QString path = addDevice(address);
+    QVERIFY(!path.isEmpty());
+    m_probe->created.clear();
+    m_probe->publish(new im::CmdCreateBleInterface(descriptor(4), bluetoothInfo(address)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_probe->created.size(), 1, kWaitMs);
+    m_probe->pluggedOut.clear();
+
+    device_manager::InterfaceManager::destroyInstance();
+    QTRY_COMPARE_WITH_TIMEOUT(m_mock.peripheralEvents(path).last(), QStringLiteral("Disconnect"), kWaitMs);
+    QVERIFY(m_probe->barrier());
+    QCOMPARE(m_probe->pluggedOut.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestBleOnBluez)
