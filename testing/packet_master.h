@@ -11,8 +11,10 @@
 #include "v_protocol/t_file_transfer.h"
 #include "v_protocol/t_packet.h"
 
+#include <QEventLoop>
 #include <QList>
-#include <QTest>
+#include <QPointer>
+#include <QTimer>
 
 #include <functional>
 
@@ -29,7 +31,12 @@ public:
         : m_serial(serial), m_send(std::move(send)), m_timeoutMs(answerTimeoutMs)
     { }
 
-    void received(const v_protocol::TPacket &packet) { m_answers.append(packet); }
+    void received(const v_protocol::TPacket &packet)
+    {
+        m_answers.append(packet);
+        if (m_waiting)
+            m_waiting->quit();
+    }
 
     // Packets that arrived and were not taken as answers yet.
     const QList<v_protocol::TPacket> &pending() const { return m_answers; }
@@ -46,9 +53,17 @@ public:
         return m_send(packet) && nextAnswer(answer);
     }
 
+    // Runs the event loop until an answer is there, at most the answer time-out.
     bool nextAnswer(v_protocol::TPacket &answer)
     {
-        if (!QTest::qWaitFor([this]() { return !m_answers.isEmpty(); }, m_timeoutMs))
+        if (m_answers.isEmpty()) {
+            QEventLoop loop;
+            QTimer::singleShot(m_timeoutMs, &loop, &QEventLoop::quit);
+            m_waiting = &loop;
+            loop.exec();
+            m_waiting = nullptr;
+        }
+        if (m_answers.isEmpty())
             return false;
         answer = m_answers.takeFirst();
         return true;
@@ -91,6 +106,7 @@ private:
     const int m_timeoutMs;
     quint32 m_uid = 0;
     QList<v_protocol::TPacket> m_answers;
+    QPointer<QEventLoop> m_waiting;
 };
 
 } // namespace vk_testing

@@ -114,17 +114,9 @@ void InterfaceManager::onCmdSendPacket(im::CmdSendPacketMessage message)
 
 void InterfaceManager::onCmdCreateBleInterface(im::CmdCreateBleInterfaceMessage message)
 {
-    if (!message) {
-        publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
-        return_codes::logBadResult(ReturnCode::ErrInternalError);
+    if (!isWellFormed(message ? &message->interfaceInfo : nullptr))
         return;
-    }
     const DeviceInterfaceInfo info = message->interfaceInfo;
-    if (info.uuid.isEmpty()) {
-        publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
-        return_codes::logBadResult(ReturnCode::ErrArgumentBadValue);
-        return;
-    }
     if (_interfaces.contains(info)) {
         qWarning() << "Interface aleady exist: " << info;
         publishError(TrStrings::InvalidConnection, TrStrings::InterfaceAlreadyExist);
@@ -154,17 +146,9 @@ void InterfaceManager::onCmdCreateBleInterface(im::CmdCreateBleInterfaceMessage 
 
 void InterfaceManager::onCmdCloseInterface(im::CmdCloseInterfaceMessage message)
 {
-    if (!message) {
-        publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
-        return_codes::logBadResult(ReturnCode::ErrInternalError);
+    if (!isWellFormed(message ? &message->interfaceInfo : nullptr))
         return;
-    }
     const DeviceInterfaceInfo info = message->interfaceInfo;
-    if (info.uuid.isEmpty()) {
-        publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
-        return_codes::logBadResult(ReturnCode::ErrArgumentBadValue);
-        return;
-    }
     IDeviceInterface *interface = _interfaces.value(info);
     if (!interface) {
         qDebug() << "Interface not found: " << info;
@@ -230,6 +214,16 @@ void InterfaceManager::_onParameterChanged(
 void InterfaceManager::_onDeviceDiscovered(DeviceDiscoveryInfo discoveryInfo)
 {
     publishLogged(new event_topics::device_manager::DeviceDiscoveredInternal(discoveryInfo));
+}
+
+bool InterfaceManager::isWellFormed(const DeviceInterfaceInfo *info)
+{
+    if (!info || info->uuid.isEmpty()) {
+        publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
+        return_codes::logBadResult(info ? ReturnCode::ErrArgumentBadValue : ReturnCode::ErrInternalError);
+        return false;
+    }
+    return true;
 }
 
 ReturnCode InterfaceManager::publishLogged(event_topics::IMessage *message)

@@ -4,13 +4,12 @@
 #include "scripted_ble.h"
 
 #include "event_topics/messages/message_meta_types.h"
-#include "simulator/device_catalog.h"
 #include "simulator/device_engine.h"
 #include "testing/log_capture.h"
 #include "testing/packet_master.h"
+#include "testing/transport_fixtures.h"
 #include "v_protocol/crc.h"
 
-#include <QBluetoothAddress>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -29,14 +28,12 @@ const QString kAddress = QStringLiteral("C4:7F:51:00:10:01");
 
 QBluetoothDeviceInfo deviceInfo()
 {
-    QBluetoothDeviceInfo info(QBluetoothAddress(kAddress), QStringLiteral("FM-200 Flow"), 0);
-    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
-    return info;
+    return vk_testing::leDeviceInfo(kAddress);
 }
 
 DeviceInterfaceInfo descriptor()
 {
-    return { device_manager::InterfaceType::BLE, QStringLiteral("{5e7c1b1e-0000-4000-8000-000000000001}"), -1 };
+    return vk_testing::bleDescriptor(1);
 }
 
 // An interface on scripted controllers, with a spy on each of its signals.
@@ -309,8 +306,7 @@ void TestBleDeviceInterface::notifications()
 void TestBleDeviceInterface::exchangesPacketsWithASimulatedDevice()
 {
     // Every write goes to a simulated device as wire bytes; its answers come back as notifications.
-    const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
-    const simulator::DeviceDefinition definition = *catalog.find(QStringLiteral("fm200"));
+    const simulator::DeviceDefinition &definition = vk_testing::shippedDevice("fm200");
     simulator::DeviceEngine engine(definition);
     Script script;
     script.peer = [&engine](const QByteArray &written) {

@@ -6,13 +6,14 @@
 #include "device_manager/transport/interface_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_topics/messages/message_meta_types.h"
+#include "event_topics/thread_handover.h"
 #include "simulator/device_catalog.h"
 #include "simulator/device_park.h"
 #include "simulator/transport/simulated_device_interface.h"
 #include "testing/log_capture.h"
 #include "testing/packet_master.h"
+#include "testing/transport_fixtures.h"
 
-#include <QBluetoothAddress>
 #include <QPointer>
 #include <QtTest>
 
@@ -28,29 +29,9 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-const simulator::DeviceCatalog &catalog()
-{
-    static const simulator::DeviceCatalog shipped = simulator::DeviceCatalog::builtIn();
-    return shipped;
-}
-
-const simulator::DeviceDefinition &device(const char *id)
-{
-    return *catalog().find(QString::fromLatin1(id));
-}
-
-DeviceInterfaceInfo descriptor(int n, qint32 packetSize = -1)
-{
-    return { device_manager::InterfaceType::BLE,
-        QStringLiteral("{1f7e0000-0000-4000-8000-%1}").arg(n, 12, 10, QLatin1Char('0')), packetSize };
-}
-
-QBluetoothDeviceInfo bluetoothInfo(const QString &address)
-{
-    QBluetoothDeviceInfo info(QBluetoothAddress(address), QStringLiteral("device"), 0);
-    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
-    return info;
-}
+using vk_testing::bleDescriptor;
+using vk_testing::leDeviceInfo;
+using vk_testing::shippedDevice;
 
 // An interface whose results and signals the test decides; it plugs in at once when opened.
 class StubInterface : public device_manager::IDeviceInterface
@@ -131,7 +112,7 @@ void TestInterfaceManager::initTestCase()
 
 void TestInterfaceManager::init()
 {
-    m_park = std::make_shared<simulator::DevicePark>(catalog());
+    m_park = std::make_shared<simulator::DevicePark>(vk_testing::shippedDevices());
     startManager(simulator::SimulatedDeviceInterface::factory(m_park));
 }
 
@@ -170,7 +151,7 @@ void TestInterfaceManager::startManager(InterfaceManager::InterfaceFactory facto
 bool TestInterfaceManager::create(const DeviceInterfaceInfo &info, const QString &address)
 {
     const int before = int(m_probe->created.size());
-    m_probe->publish(new im::CmdCreateBleInterface(info, bluetoothInfo(address)));
+    m_probe->publish(new im::CmdCreateBleInterface(info, leDeviceInfo(address)));
     return QTest::qWaitFor([&]() { return m_probe->created.size() > before; }, kWaitMs)
         && m_probe->created.last()->interfaceInfo == info;
 }
@@ -178,7 +159,7 @@ bool TestInterfaceManager::create(const DeviceInterfaceInfo &info, const QString
 int TestInterfaceManager::interfaceCount()
 {
     int count = -1;
-    QMetaObject::invokeMethod(
+    event_topics::queueCall(
         m_manager, [&]() { count = m_manager->interfaceCount(); }, Qt::BlockingQueuedConnection);
     return count;
 }
@@ -192,8 +173,8 @@ bool TestInterfaceManager::engineLinkUp(const QString &address)
 
 void TestInterfaceManager::createdInterfaceCarriesPacketsBothWays()
 {
-    const simulator::DeviceDefinition &fm200 = device("fm200");
-    const DeviceInterfaceInfo info = descriptor(1);
+    const simulator::DeviceDefinition &fm200 = shippedDevice("fm200");
+    const DeviceInterfaceInfo info = bleDescriptor(1);
     QVERIFY(create(info, fm200.address));
     QCOMPARE(m_probe->created.first()->interfaceInfo.maximumPacketSize, fm200.link.maximumPacketSize());
 
@@ -234,22 +215,22 @@ void TestInterfaceManager::refusedCreations()
 {
     QFETCH(QString, kind);
     QFETCH(int, textIndex);
-    const QString address = device("fm200").address;
+    const QString address = shippedDevice("fm200").address;
     vk_testing::LogCapture log;
     int existing = 0;
     if (kind == QLatin1String("null")) {
-        QMetaObject::invokeMethod(
+        event_topics::queueCall(
             m_manager, [this]() { m_manager->onCmdCreateBleInterface({}); }, Qt::BlockingQueuedConnection);
     } else if (kind == QLatin1String("empty uuid")) {
         m_probe->publish(new im::CmdCreateBleInterface(
-            { device_manager::InterfaceType::BLE, QString(), -1 }, bluetoothInfo(address)));
+            { device_manager::InterfaceType::BLE, QString(), -1 }, leDeviceInfo(address)));
     } else if (kind == QLatin1String("invalid device")) {
-        m_probe->publish(new im::CmdCreateBleInterface(descriptor(2), QBluetoothDeviceInfo()));
+        m_probe->publish(new im::CmdCreateBleInterface(bleDescriptor(2), QBluetoothDeviceInfo()));
     } else {
-        QVERIFY(create(descriptor(3, -1), address));
+        QVERIFY(create(bleDescriptor(3, -1), address));
         existing = 1;
-        m_probe->publish(new im::CmdCreateBleInterface(
-            descriptor(3, kind == QLatin1String("duplicate") ? -1 : 244), bluetoothInfo(device("gw4").address)));
+        m_probe->publish(new im::CmdCreateBleInterface(bleDescriptor(3, kind == QLatin1String("duplicate") ? -1 : 244),
+            leDeviceInfo(shippedDevice("gw4").address)));
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_probe->errors.size(), 1, kWaitMs);
     const bus_probe::sy::ErrorHappendMessage error = m_probe->errors.first();
@@ -266,12 +247,12 @@ void TestInterfaceManager::refusedCreations()
 
 void TestInterfaceManager::unreachableDevicePlugsOutAndFreesTheKey()
 {
-    const DeviceInterfaceInfo info = descriptor(4);
-    m_probe->publish(new im::CmdCreateBleInterface(info, bluetoothInfo(QStringLiteral("00:11:22:33:44:55"))));
+    const DeviceInterfaceInfo info = bleDescriptor(4);
+    m_probe->publish(new im::CmdCreateBleInterface(info, leDeviceInfo(QStringLiteral("00:11:22:33:44:55"))));
     QTRY_COMPARE_WITH_TIMEOUT(m_probe->pluggedOut.size(), 1, kWaitMs);
     QCOMPARE(m_probe->pluggedOut.first()->interfaceInfo, info);
     QCOMPARE(interfaceCount(), 0);
-    QVERIFY(create(info, device("fm200").address));
+    QVERIFY(create(info, shippedDevice("fm200").address));
     QCOMPARE(m_probe->created.size(), 1);
     QVERIFY(m_probe->barrier());
     QCOMPARE(m_probe->errors.size(), 0);
@@ -279,8 +260,8 @@ void TestInterfaceManager::unreachableDevicePlugsOutAndFreesTheKey()
 
 void TestInterfaceManager::closeRemovesTheInterface()
 {
-    const QString address = device("gw4").address;
-    const DeviceInterfaceInfo info = descriptor(5);
+    const QString address = shippedDevice("gw4").address;
+    const DeviceInterfaceInfo info = bleDescriptor(5);
     QVERIFY(create(info, address));
     QVERIFY(engineLinkUp(address));
     m_probe->publish(new im::CmdCloseInterface(info));
@@ -293,8 +274,8 @@ void TestInterfaceManager::closeRemovesTheInterface()
 
 void TestInterfaceManager::deviceDroppingTheLinkPlugsOut()
 {
-    const simulator::DeviceDefinition &fm200 = device("fm200");
-    const DeviceInterfaceInfo info = descriptor(6);
+    const simulator::DeviceDefinition &fm200 = shippedDevice("fm200");
+    const DeviceInterfaceInfo info = bleDescriptor(6);
     m_park->withEngine(fm200.address, [](simulator::DeviceEngine &engine) {
         engine.setFailure(simulator::FailureInjection::of(
             simulator::FailureMode::DisconnectMidTransfer, v_protocol::TPayloadType::FileChunkRequest, 0));
@@ -311,7 +292,7 @@ void TestInterfaceManager::deviceDroppingTheLinkPlugsOut()
 void TestInterfaceManager::commandsForUnknownInterfacesAreOnlyLogged()
 {
     vk_testing::LogCapture log;
-    const DeviceInterfaceInfo unknown = descriptor(7);
+    const DeviceInterfaceInfo unknown = bleDescriptor(7);
     m_probe->publish(new im::CmdCloseInterface(unknown));
     m_probe->publish(new im::CmdSendPacket({ 1 }, unknown, v_protocol::makeDebugRequest(1, 1, v_protocol::kMasterUid)));
     QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("Interface not found: ")), 2, kWaitMs);
@@ -342,12 +323,12 @@ void TestInterfaceManager::relaysOfInterfaceSignals()
         StubInterface::s_last = stub;
         return stub;
     });
-    const DeviceInterfaceInfo info = descriptor(8, 100);
-    QVERIFY(create(info, device("fm200").address));
+    const DeviceInterfaceInfo info = bleDescriptor(8, 100);
+    QVERIFY(create(info, shippedDevice("fm200").address));
     StubInterface *stub = StubInterface::s_last;
     QVERIFY(stub);
     const device_manager::DeviceEntry entry { 4711 };
-    QMetaObject::invokeMethod(
+    event_topics::queueCall(
         stub,
         [&]() {
             if (signal == QLatin1String("connectionLost"))
@@ -402,14 +383,14 @@ void TestInterfaceManager::failedOpenAndCloseStillEndTheInterface()
         StubInterface::s_last = stub;
         return stub;
     });
-    const DeviceInterfaceInfo info = descriptor(9);
+    const DeviceInterfaceInfo info = bleDescriptor(9);
     if (openFails) {
         StubInterface::s_openResult = ReturnCode::ErrInternalError;
-        m_probe->publish(new im::CmdCreateBleInterface(info, bluetoothInfo(device("fm200").address)));
+        m_probe->publish(new im::CmdCreateBleInterface(info, leDeviceInfo(shippedDevice("fm200").address)));
         QTRY_COMPARE_WITH_TIMEOUT(m_probe->closeCommands.size(), 1, kWaitMs);
         QCOMPARE(m_probe->closeCommands.first()->interfaceInfo, info);
     } else {
-        QVERIFY(create(info, device("fm200").address));
+        QVERIFY(create(info, shippedDevice("fm200").address));
         StubInterface::s_closeResult = ReturnCode::ErrInternalError;
         m_probe->publish(new im::CmdCloseInterface(info));
     }
@@ -421,14 +402,14 @@ void TestInterfaceManager::failedOpenAndCloseStillEndTheInterface()
 
 void TestInterfaceManager::shutdownPublishesNoPlugOut()
 {
-    QVERIFY(create(descriptor(10), device("fm200").address));
-    QVERIFY(create(descriptor(11), device("gw4").address));
+    QVERIFY(create(bleDescriptor(10), shippedDevice("fm200").address));
+    QVERIFY(create(bleDescriptor(11), shippedDevice("gw4").address));
     QCOMPARE(interfaceCount(), 2);
     InterfaceManager::destroyInstance();
     QVERIFY(!InterfaceManager::instance());
     // The devices saw their links end, the bus heard nothing of it.
-    QVERIFY(!engineLinkUp(device("fm200").address));
-    QVERIFY(!engineLinkUp(device("gw4").address));
+    QVERIFY(!engineLinkUp(shippedDevice("fm200").address));
+    QVERIFY(!engineLinkUp(shippedDevice("gw4").address));
     QVERIFY(m_probe->barrier());
     QCOMPARE(m_probe->pluggedOut.size(), 0);
     QCOMPARE(m_probe->errors.size(), 0);

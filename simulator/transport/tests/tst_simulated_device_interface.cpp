@@ -2,13 +2,12 @@
 // behaviour as the BLE interface, wire bytes both ways, the engine's delays and link drops.
 
 #include "event_topics/messages/message_meta_types.h"
-#include "simulator/device_catalog.h"
 #include "simulator/device_park.h"
 #include "simulator/transport/simulated_device_interface.h"
 #include "testing/log_capture.h"
 #include "testing/packet_master.h"
+#include "testing/transport_fixtures.h"
 
-#include <QBluetoothAddress>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
@@ -23,32 +22,20 @@ namespace {
 
 constexpr int kWaitMs = 5000;
 
-const simulator::DeviceCatalog &catalog()
-{
-    static const simulator::DeviceCatalog shipped = simulator::DeviceCatalog::builtIn();
-    return shipped;
-}
+using vk_testing::shippedDevices;
 
 const simulator::DeviceDefinition &fm200()
 {
-    return *catalog().find(QStringLiteral("fm200"));
-}
-
-QBluetoothDeviceInfo deviceInfo(const QString &address)
-{
-    QBluetoothDeviceInfo info(QBluetoothAddress(address), QStringLiteral("simulated"), 0);
-    info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
-    return info;
+    return vk_testing::shippedDevice("fm200");
 }
 
 // A simulated interface on its own park, with spies on its signals and a master that talks through it.
 struct Harness
 {
     explicit Harness(const QString &address = fm200().address)
-        : park(std::make_shared<simulator::DevicePark>(catalog())),
-          interface(SimulatedDeviceInterface::factory(park)(nullptr,
-              { device_manager::InterfaceType::BLE, QStringLiteral("{51a1a7ed-0000-4000-8000-000000000001}"), -1 },
-              deviceInfo(address))),
+        : park(std::make_shared<simulator::DevicePark>(shippedDevices())),
+          interface(SimulatedDeviceInterface::factory(park)(
+              nullptr, vk_testing::bleDescriptor(1), vk_testing::leDeviceInfo(address))),
           pluggedIn(interface.get(), &device_manager::IDeviceInterface::pluggedIn),
           pluggedOut(interface.get(), &device_manager::IDeviceInterface::pluggedOut),
           data(interface.get(), &device_manager::IDeviceInterface::dataReceived),
@@ -105,14 +92,14 @@ private slots:
 void TestSimulatedDeviceInterface::initTestCase()
 {
     event_topics::registerMessageMetaTypes();
-    QVERIFY(catalog().find(QStringLiteral("fm200")));
+    QVERIFY(shippedDevices().find(QStringLiteral("fm200")));
 }
 
 void TestSimulatedDeviceInterface::pluggedInCarriesTheLinkPacketSize_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("size");
-    for (const simulator::DeviceDefinition &definition : catalog().definitions())
+    for (const simulator::DeviceDefinition &definition : shippedDevices().definitions())
         QTest::newRow(qPrintable(definition.id)) << definition.address << definition.link.maximumPacketSize();
 }
 
