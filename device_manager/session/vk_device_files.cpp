@@ -13,6 +13,7 @@
 namespace device_manager {
 
 using v_protocol::TChunk;
+using v_protocol::TChunkedFile;
 using v_protocol::TFileTransfer;
 using v_protocol::TMandatoryFileTypes;
 using v_protocol::TPacket;
@@ -33,6 +34,17 @@ QString readFailureNote(TReadStep::Failure failure, uint8_t fileId)
     case TReadStep::Failure::None: break;
     }
     return QString();
+}
+
+// Decodes the merged chunks as a `File` and hands it to `emitResult` when that succeeded.
+template<typename File, typename Emit>
+ReturnCode decodeFile(const TChunkedFile &chunks, ReturnCode (TChunkedFile::*decode)(File &) const, Emit emitResult)
+{
+    File file;
+    const ReturnCode rc = (chunks.*decode)(file);
+    if (rc >= 0)
+        emitResult(file);
+    return rc;
 }
 
 } // namespace
@@ -162,39 +174,32 @@ ReturnCode VkDevice::_finishStructuredRead(const DeviceTask &task)
     const TChunk &first = task.chunks.first();
     ReturnCode rc = ReturnCode::Ok;
     switch (TMandatoryFileTypes(first.fileId)) {
-    case TMandatoryFileTypes::ApplicationInfoFile: {
+    case TMandatoryFileTypes::ApplicationInfoFile:
         qDebug() << "ApplicationInfoFile:" << first;
-        v_protocol::TApplicationInfoFile file;
-        rc = task.chunks.toApplicationInfoFile(file);
-        if (rc >= 0)
-            emit applicationInfoFileReceived(_deviceEntry, file, true);
+        rc = decodeFile(
+            task.chunks, &TChunkedFile::toApplicationInfoFile, [this](const v_protocol::TApplicationInfoFile &file) {
+                emit applicationInfoFileReceived(_deviceEntry, file, true);
+            });
         break;
-    }
     case TMandatoryFileTypes::PersonalizationFile:
     case TMandatoryFileTypes::SettingsFile:
-    case TMandatoryFileTypes::StateFile: {
-        v_protocol::TFileWithDataElements file;
-        rc = task.chunks.toFileWithDataElements(file);
-        if (rc >= 0)
-            emit fileWithDataElementsReceived(_deviceEntry, file, true);
+    case TMandatoryFileTypes::StateFile:
+        rc = decodeFile(
+            task.chunks, &TChunkedFile::toFileWithDataElements, [this](const v_protocol::TFileWithDataElements &file) {
+                emit fileWithDataElementsReceived(_deviceEntry, file, true);
+            });
         break;
-    }
-    case TMandatoryFileTypes::SlaveProfile: {
-        v_protocol::TSlaveProfile profile;
-        rc = task.chunks.toSlaveProfile(profile);
-        if (rc >= 0)
+    case TMandatoryFileTypes::SlaveProfile:
+        rc = decodeFile(task.chunks, &TChunkedFile::toSlaveProfile, [this](const v_protocol::TSlaveProfile &profile) {
             emit slaveProfileReceived(_deviceEntry, profile, true);
+        });
         break;
-    }
-    case TMandatoryFileTypes::FileInfo: {
-        v_protocol::TFileTable table;
-        rc = task.chunks.toFileTable(table);
-        if (rc >= 0)
-            emit fileTableReceived(_deviceEntry, table, true);
-        else
+    case TMandatoryFileTypes::FileInfo:
+        rc = decodeFile(task.chunks, &TChunkedFile::toFileTable,
+            [this](const v_protocol::TFileTable &table) { emit fileTableReceived(_deviceEntry, table, true); });
+        if (rc < 0)
             qWarning() << "Invalid to parse TFileInfo";
         break;
-    }
     case TMandatoryFileTypes::InterfaceDefinitionFile:
     case TMandatoryFileTypes::ApplicationFile:
     case TMandatoryFileTypes::DoNotTouchThis7:

@@ -74,6 +74,17 @@ const Operation &operation(const QString &name)
     qFatal("unknown operation %s", qPrintable(name));
 }
 
+// A session on fm200, logged in unless the operation is the authentication itself, whose
+// device then fails as `failure` says.
+void prepare(SessionHarness &harness, const Operation &op, const FailureInjection &failure)
+{
+    if (op.needsLogIn())
+        QVERIFY(harness.logIn());
+    else
+        harness.start();
+    harness.link.engine().setFailure(failure);
+}
+
 // What a failure mode aimed at the operation's requests leaves of its result.
 bool expectedValidity(const Operation &op, FailureMode mode)
 {
@@ -134,13 +145,11 @@ void TestDeviceSessionFailures::everyOperationEndsInOneResult()
 
     SessionHarness harness(QStringLiteral("fm200"));
     harness.link.setInterfacePacketSize(100); // files take several chunks
-    if (op.needsLogIn())
-        QVERIFY(harness.logIn());
-    else
-        harness.start();
     FailureInjection failure = FailureInjection::of(failureMode, op.request);
     failure.delayUs = 3 * kTestTimeoutMs * 1000; // VerySlowAnswer: well after the answer timer
-    harness.link.engine().setFailure(failure);
+    prepare(harness, op, failure);
+    if (QTest::currentTestFailed())
+        return;
 
     QCOMPARE(op.run(harness), ReturnCode::Ok);
     QCOMPARE(followUp.run(harness), ReturnCode::Ok);
@@ -195,11 +204,9 @@ void TestDeviceSessionFailures::failureReportsOnTimeout()
     const Operation &op = ::operation(operation);
 
     SessionHarness harness(QStringLiteral("fm200"));
-    if (op.needsLogIn())
-        QVERIFY(harness.logIn());
-    else
-        harness.start();
-    harness.link.engine().setFailure(FailureInjection::of(FailureMode::NoAnswer));
+    prepare(harness, op, FailureInjection::of(FailureMode::NoAnswer));
+    if (QTest::currentTestFailed())
+        return;
     vk_testing::LogCapture log;
     QCOMPARE(op.run(harness), ReturnCode::Ok);
     QVERIFY(harness.waitUntilIdle());
@@ -331,12 +338,10 @@ void TestDeviceSessionFailures::undecodableAnswerIsReportedAtOnce()
 
     // Production answer timers: the report must not wait for them.
     SessionHarness harness(QStringLiteral("fm200"));
-    if (op.needsLogIn())
-        QVERIFY(harness.logIn());
-    else
-        harness.start();
+    prepare(harness, op, FailureInjection::of(FailureMode::TruncatedPayload, op.request));
+    if (QTest::currentTestFailed())
+        return;
     harness.session->setTaskTimeouts(VkDevice::defaultTaskTimeouts());
-    harness.link.engine().setFailure(FailureInjection::of(FailureMode::TruncatedPayload, op.request));
     vk_testing::LogCapture log;
     QCOMPARE(op.run(harness), ReturnCode::Ok);
     QTRY_COMPARE_WITH_TIMEOUT(harness.recorder->results().size(), 1, VkDevice::kGenericTaskTimeoutMs / 2);

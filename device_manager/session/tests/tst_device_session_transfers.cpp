@@ -16,26 +16,27 @@ using v_protocol::TPayloadType;
 
 namespace {
 
+// The payloads of one type among `packets`, decoded.
+template<typename Payload>
+QList<Payload> decoded(const QList<TPacket> &packets, TPayloadType type, ReturnCode (TPacket::*decode)(Payload &) const)
+{
+    QList<Payload> payloads;
+    for (const TPacket &packet : packets) {
+        Payload payload;
+        if (packet.payloadType == type && (packet.*decode)(payload) == ReturnCode::Ok)
+            payloads << payload;
+    }
+    return payloads;
+}
+
 QList<v_protocol::TChunkRequest> chunkRequests(const QList<TPacket> &packets)
 {
-    QList<v_protocol::TChunkRequest> requests;
-    for (const TPacket &packet : packets) {
-        v_protocol::TChunkRequest request;
-        if (packet.payloadType == TPayloadType::FileChunkRequest && packet.toChunkRequest(request) == ReturnCode::Ok)
-            requests << request;
-    }
-    return requests;
+    return decoded(packets, TPayloadType::FileChunkRequest, &TPacket::toChunkRequest);
 }
 
 QList<v_protocol::TChunk> writtenChunks(const QList<TPacket> &packets)
 {
-    QList<v_protocol::TChunk> chunks;
-    for (const TPacket &packet : packets) {
-        v_protocol::TChunk chunk;
-        if (packet.payloadType == TPayloadType::FileChunk && packet.toChunk(chunk) == ReturnCode::Ok)
-            chunks << chunk;
-    }
-    return chunks;
+    return decoded(packets, TPayloadType::FileChunk, &TPacket::toChunk);
 }
 
 // The one result of the last operation; fails the test unless there is exactly one.
