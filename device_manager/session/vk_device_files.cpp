@@ -172,6 +172,12 @@ ReturnCode VkDevice::_finishRead(const DeviceTask &task)
 ReturnCode VkDevice::_finishStructuredRead(const DeviceTask &task)
 {
     const TChunk &first = task.chunks.first();
+    if (first.fileId != task.subtype) {
+        // The device sent another file than the one asked for: the read has no result to give.
+        qWarning() << "Received chunks of file" << int(first.fileId) << "for a read of file" << task.subtype;
+        _failTask(&task);
+        return return_codes::logIfError(ReturnCode::ErrArgumentUnexpectedValue);
+    }
     ReturnCode rc = ReturnCode::Ok;
     switch (TMandatoryFileTypes(first.fileId)) {
     case TMandatoryFileTypes::ApplicationInfoFile:
@@ -207,11 +213,7 @@ ReturnCode VkDevice::_finishStructuredRead(const DeviceTask &task)
         _note(QStringLiteral("Warning"),
             QStringLiteral("Unsupported fileType at file receiving: %1").arg(int(first.fileId)));
         return ReturnCode::Ok;
-    default:
-        // The device sent another file than the one asked for: nothing to decode it as.
-        qWarning() << "Received chunks of file" << int(first.fileId) << "for a read of file" << task.subtype;
-        rc = ReturnCode::ErrArgumentUnexpectedValue;
-        break;
+    default: break; // structured reads take file ids 0 ... 8 only
     }
     if (rc < 0)
         _failTask(&task);

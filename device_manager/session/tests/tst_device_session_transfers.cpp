@@ -86,6 +86,8 @@ private slots:
     void unusablePacketSizeRefusesTransfers();
     void refusedChunks_data();
     void refusedChunks();
+    void structuredReadAnsweredWithAnotherFile_data();
+    void structuredReadAnsweredWithAnotherFile();
     void everyChunkRestartsTheAnswerTimer();
 };
 
@@ -470,6 +472,37 @@ void TestDeviceSessionTransfers::refusedChunks()
         QStringLiteral("Warning"), QStringLiteral("Process invalid work with file: emit invalid rawFileReceived")));
     const QList<v_protocol::TChunkRequest> requests = chunkRequests(harness.link.requests().mid(sentBefore));
     QCOMPARE(requests.size(), requestsSent);
+}
+
+void TestDeviceSessionTransfers::structuredReadAnsweredWithAnotherFile_data()
+{
+    QTest::addColumn<int>("answeredId");
+
+    QTest::newRow("firmware image") << 6; // a file the session never decodes
+    QTest::newRow("file table") << 8;
+    QTest::newRow("raw file") << 17;
+}
+
+void TestDeviceSessionTransfers::structuredReadAnsweredWithAnotherFile()
+{
+    QFETCH(int, answeredId);
+
+    // The settings are asked for; the device labels its chunks with another file id.
+    SessionHarness harness(QStringLiteral("fm200"));
+    QVERIFY(harness.logIn());
+    harness.link.setAnswerFilter([answeredId](TPacket &packet) {
+        v_protocol::TChunk chunk;
+        if (packet.payloadType == TPayloadType::FileChunk && packet.toChunk(chunk) == ReturnCode::Ok) {
+            chunk.fileId = quint8(answeredId);
+            packet = TPacket::makeResponse(chunk.toPayload(), packet.uid, packet.slaveSerial, packet.masterUid);
+        }
+    });
+    QCOMPARE(harness.session->requestFile(TMandatoryFileTypes::SettingsFile), ReturnCode::Ok);
+    QVERIFY(harness.waitUntilIdle());
+
+    const SessionResult result = onlyResult(harness);
+    QCOMPARE(result.signal, QStringLiteral("fileWithDataElementsReceived"));
+    QVERIFY(!result.isValid);
 }
 
 void TestDeviceSessionTransfers::everyChunkRestartsTheAnswerTimer()
