@@ -79,18 +79,17 @@ ReturnCode VkDevice::_onFileChunk(const TPacket &packet)
         return step.result;
     }
     task.chunks.append(chunk);
-
-    switch (step.action) {
-    case TReadStep::Action::Complete: _endActiveTask(); return _finishRead(task);
-    case TReadStep::Action::Request:
+    if (step.action == TReadStep::Action::Complete) {
+        _endActiveTask();
+        return _finishRead(task);
+    }
+    // The timer runs before the request leaves, so that an answer delivered at once finds it running.
+    _restartTaskTimer();
+    if (step.action == TReadStep::Action::Request) {
         task.window = step.request;
         _sendRequest(v_protocol::makeChunkRequest(
             step.request, _nextUid(), quint32(_deviceEntry.serial), v_protocol::kMasterUid));
-        break;
-    case TReadStep::Action::Wait:
-    case TReadStep::Action::Fail: break;
     }
-    _restartTaskTimer();
     return ReturnCode::Ok;
 }
 
@@ -137,9 +136,9 @@ ReturnCode VkDevice::_onFileChunkAccept(const TPacket &packet)
     if (!task.chunks.isEmpty()) {
         const TChunk next = task.chunks.takeFirst();
         _sendRoutineProgressUpdated(TrStrings::TransferringFile, TFileTransfer::writeProgress(next));
+        _restartTaskTimer();
         _sendRequest(
             v_protocol::makeChunkPacket(next, _nextUid(), quint32(_deviceEntry.serial), v_protocol::kMasterUid));
-        _restartTaskTimer();
         return ReturnCode::Ok;
     }
     _endActiveTask();

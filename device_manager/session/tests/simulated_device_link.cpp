@@ -54,8 +54,11 @@ void SimulatedDeviceLink::handleRequest(
     _requests.append(packet);
     const simulator::ReplyItems items = _engine.handleBytes(packet.toByteArray());
     for (const simulator::ReplyItem &item : items) {
+        if (_deliverAtOnce && item.delayUs == 0) {
+            deliver(item);
+            continue;
+        }
         ++_pending;
-        // A zero delay still waits for the event loop: a real link never answers inside the write.
         QTimer::singleShot(std::chrono::milliseconds(item.delayMs()), Qt::PreciseTimer, this, [this, item]() {
             --_pending;
             deliver(item);

@@ -21,7 +21,8 @@ namespace session_testing {
 
 // Carries the packets of a device session to a simulated device and back, as the interface and
 // the device manager do: each request is serialised and handed to the device engine; each reply
-// item is delivered after its delay (never inside the sending call), parsed from its bytes. A packet
+// item is delivered after its delay, parsed from its bytes (items due at once: from the event loop
+// as a real link does, or inside the sending call when deliverAtOnce is set). A packet
 // that does not parse is dropped (the interface drops it), and so is a packet for another serial
 // number (the device manager routes by serial). A link drop ends the answers: the device ignores
 // everything until connectLink() and the link reports linkDropped().
@@ -47,6 +48,9 @@ public:
 
     // Changes every answer packet before it is delivered (a device announcing other values).
     void setAnswerFilter(std::function<void(v_protocol::TPacket &)> filter) { _answerFilter = std::move(filter); }
+
+    // Items due at once are delivered inside the session's sending call.
+    void setDeliverAtOnce(bool atOnce) { _deliverAtOnce = atOnce; }
 
     // The device comes back on a new link.
     void connectLink();
@@ -78,6 +82,7 @@ private:
     int _pending = 0;
     int _dropped = 0;
     bool _linkUp = true;
+    bool _deliverAtOnce = false;
 };
 
 } // namespace session_testing

@@ -89,6 +89,7 @@ private slots:
     void structuredReadAnsweredWithAnotherFile_data();
     void structuredReadAnsweredWithAnotherFile();
     void everyChunkRestartsTheAnswerTimer();
+    void answersInsideTheSendingCall();
 };
 
 void TestDeviceSessionTransfers::readsStructuredFiles_data()
@@ -527,6 +528,35 @@ void TestDeviceSessionTransfers::everyChunkRestartsTheAnswerTimer()
     QCOMPARE(result.value.toByteArray(), harness.link.engine().fileImage(17));
     const int exchanges = int(harness.link.requests().size() - sentBefore);
     QVERIFY2(exchanges * 2 * 100 > 2 * timeoutMs, "the read must outlast the answer timer");
+}
+
+void TestDeviceSessionTransfers::answersInsideTheSendingCall()
+{
+    // A link may hand the answer back before the write returns: the session must already wait for it.
+    SessionHarness harness(QStringLiteral("fm200"));
+    harness.link.setInterfacePacketSize(100);
+    harness.link.setDeliverAtOnce(true);
+    VkDevice &session = harness.start();
+    session.authenticate();
+    session.requestFile(TMandatoryFileTypes::SlaveProfile);
+    session.requestRawFile(20, false);
+    session.requestRawFile(20, true);
+    session.sendRawFile(21, QByteArray(200, 's'));
+    session.sendCommand(301, QByteArray());
+    QVERIFY(harness.waitUntilIdle());
+
+    QStringList signalNames;
+    for (const SessionResult &result : harness.recorder->results()) {
+        QVERIFY2(result.isValid, qPrintable(result.signal));
+        signalNames << result.signal;
+    }
+    QCOMPARE(signalNames,
+        (QStringList { "authSuccess", "slaveProfileReceived", "rawFileReceived", "rawFileReceived",
+            "rawFileTransmitted", "commandConfirmReceived" }));
+    const QByteArray archive = harness.link.engine().fileImage(20);
+    QCOMPARE(harness.recorder->results().at(2).value.toByteArray(), archive);
+    QCOMPARE(harness.recorder->results().at(3).value.toByteArray(), archive);
+    QCOMPARE(harness.link.engine().fileImage(21), QByteArray(200, 's'));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSessionTransfers)
