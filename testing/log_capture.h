@@ -83,7 +83,7 @@ private:
     {
         QMutexLocker lock(&mutex());
         if (current())
-            current()->m_entries.append({type, text});
+            current()->m_entries.append({ type, text });
     }
 
     QtMessageHandler m_previous = nullptr;

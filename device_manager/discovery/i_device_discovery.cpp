@@ -2,10 +2,7 @@
 
 namespace device_manager {
 
-IDeviceDiscovery::IDeviceDiscovery(QObject *parent)
-    : QObject(parent)
-{
-}
+IDeviceDiscovery::IDeviceDiscovery(QObject *parent) : QObject(parent) { }
 
 IDeviceDiscovery::~IDeviceDiscovery() = default;
 

@@ -26,9 +26,10 @@ public:
     virtual QBluetoothDeviceInfo deviceInfoFor(const DeviceDiscoveryInfo &discoveryInfo) = 0;
 
 public slots:
-    // Both only queue the work into the scanner's thread and return Ok.
+    // Both only queue the work into the scanner's thread and return Ok; callable from any thread.
     virtual ReturnCode startDiscovery() = 0;
     virtual ReturnCode stopDiscovery() = 0;
+    // Whether scanning was started and not stopped since; callable from any thread.
     virtual bool isActive() = 0;
 
     virtual void afterThreadStarted() = 0;

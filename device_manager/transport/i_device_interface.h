@@ -7,6 +7,7 @@
 #include "return_codes/return_codes.h"
 #include "v_protocol/t_packet.h"
 
+#include <QByteArray>
 #include <QObject>
 
 namespace device_manager {
@@ -14,6 +15,11 @@ namespace device_manager {
 // A packet transport to one device. Only the interface manager creates interfaces (through the
 // factory chosen at start-up), owns them and relays their signals to the bus; an interface never
 // touches the bus itself. It lives in the interface manager's thread.
+//
+// Life of a link: open() starts connecting and returns at once; pluggedIn() says that packets can
+// flow. Whatever ends the link (close(), a failure, the device going away) ends in exactly one
+// pluggedOut(), after which the receiver may destroy the interface. Destroying an interface emits
+// nothing.
 class IDeviceInterface : public QObject
 {
     Q_OBJECT
@@ -36,6 +42,7 @@ public slots:
 
 signals:
     void pluggedIn(device_manager::DeviceInterfaceInfo interfaceInfo);
+    // For links that can lose a device while staying up; Bluetooth LE links never emit it.
     void connectionLost(device_manager::DeviceEntry deviceEntry, device_manager::DeviceInterfaceInfo interfaceInfo);
     // The link is gone; the receiver may destroy the interface.
     void pluggedOut(device_manager::DeviceInterfaceInfo interfaceInfo);
@@ -47,6 +54,12 @@ signals:
     void debugHappend(QString text);
 
 protected:
+    // Turns the bytes of one received message of the link into one packet: they must hold exactly
+    // one whole packet (no reassembly). A packet that does not parse is logged ("Bad result: "),
+    // reported by debugHappend("v-protocol parsing error: <code name>") and still delivered, as far
+    // as it was read, by dataReceived for the device its header names.
+    void receivePacketBytes(const QByteArray &bytes);
+
     DeviceInterfaceInfo _interfaceInfo;
 };
 

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "device_manager/transport/i_device_interface.h"
+#include "device_manager/transport/interface_manager.h"
+#include "simulator/reply_item.h"
+
+#include <QBluetoothDeviceInfo>
+#include <QElapsedTimer>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QTimer;
+
+namespace simulator {
+
+class DevicePark;
+
+// A device interface whose peer is a simulated device of a DevicePark instead of a radio. It carries
+// wire bytes both ways: each packet sent is serialised and handed to the device's engine, each
+// packet the engine answers is parsed as a notification would be, after the delay the engine names.
+// It opens, plugs in and plugs out as the Bluetooth LE interface does, so the interface manager and
+// everything above it run unchanged:
+// - open() connects the engine's link (asynchronously) and reports pluggedIn with the packet size
+//   of the device's link model (LinkModel::maximumPacketSize(), as a BLE interface derives it from
+//   the MTU);
+// - a device that is not in the park behaves like an unreachable Bluetooth device: the connection
+//   fails and pluggedOut follows, without errorHappend;
+// - the device dropping the link (ReplyItem::Kind::LinkDrop) is a remote disconnect: pluggedOut;
+// - close() drops the engine's link; pluggedOut follows from the event loop, as a BLE link reports
+//   its disconnection.
+// The device is found by the address of its QBluetoothDeviceInfo and only ever used inside
+// DevicePark::withEngine.
+class SimulatedDeviceInterface : public device_manager::IDeviceInterface
+{
+    Q_OBJECT
+
+public:
+    SimulatedDeviceInterface(QObject *parent, const device_manager::DeviceInterfaceInfo &info,
+        const QBluetoothDeviceInfo &deviceInfo, std::shared_ptr<DevicePark> park);
+    ~SimulatedDeviceInterface() override;
+
+    // The interface factory of a program running on simulated devices.
+    static device_manager::InterfaceManager::InterfaceFactory factory(std::shared_ptr<DevicePark> park);
+
+    bool isOpen() override;
+    ReturnCode open() override;
+    ReturnCode close() override;
+    ReturnCode sendPacket(device_manager::DeviceEntry entry, v_protocol::TPacket packet) override;
+    int maximumPacketSize() override;
+
+private:
+    enum class LinkState {
+        Idle,
+        Connecting,
+        Connected,
+        Closing, // the plug-out is due from the event loop
+    };
+    struct Due
+    {
+        qint64 atMs;
+        ReplyItem item;
+    };
+
+    void connectLink();
+    void deliverDue();
+    void dropEngineLink();
+    void scheduleDelivery();
+    // Ends the link and emits pluggedOut; callers return right after (the receiver may delete this).
+    void reportPluggedOut();
+
+    const QString _address;
+    const std::shared_ptr<DevicePark> _park;
+    bool _isOpen = false;
+    LinkState _state = LinkState::Idle;
+    int _linkPacketSize = -1;
+    QList<Due> _due; // answers on their way, in delivery order
+    QElapsedTimer _clock;
+    QTimer *_connectTimer = nullptr;
+    QTimer *_deliveryTimer = nullptr;
+    QTimer *_plugOutTimer = nullptr;
+};
+
+} // namespace simulator
