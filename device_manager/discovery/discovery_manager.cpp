@@ -2,12 +2,11 @@
 
 #include "device_manager/discovery/ble_device_discovery.h"
 #include "device_manager/discovery/i_device_discovery.h"
+#include "device_manager/reports/module_reports.h"
 #include "event_topics/messages/device_manager/cmd_connect_to_device_internal.h"
 #include "event_topics/messages/device_manager/device_manager_device_discovered.h"
 #include "event_topics/messages/interface_manager/cmd_close_interface.h"
 #include "event_topics/messages/interface_manager/cmd_create_ble_interface.h"
-#include "event_topics/messages/system/debug_happend.h"
-#include "event_topics/messages/system/error_happend.h"
 #include "event_topics/thread_handover.h"
 
 #include <QDebug>
@@ -22,8 +21,6 @@ namespace device_manager {
 
 using namespace event_topics::device_manager;
 using namespace event_topics::interface_manager;
-using event_topics::system::DebugHappend;
-using event_topics::system::ErrorHappend;
 
 namespace {
 
@@ -314,12 +311,12 @@ void DiscoveryManager::_deviceDiscovered(DeviceDiscoveryInfo deviceInfo)
 
 void DiscoveryManager::_onError(TrStrings titleIndex, TrStrings textIndex)
 {
-    return_codes::logIfError(publish(new ErrorHappend(SubmoduleIds::DeviceManager, titleIndex, textIndex)));
+    ModuleReports::error(*this, titleIndex, textIndex);
 }
 
 void DiscoveryManager::_onDebug(QString title, QString text)
 {
-    return_codes::logIfError(publish(new DebugHappend(SubmoduleIds::DeviceManager, std::move(title), std::move(text))));
+    ModuleReports::debug(*this, title, text);
 }
 
 } // namespace device_manager
