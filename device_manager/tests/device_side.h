@@ -148,6 +148,27 @@ public:
         return probe->count<R>() > results ? probe->all<R>().at(results) : QSharedPointer<R>();
     }
 
+    // Waits until the device manager has handled everything published before and what it published
+    // in answer has arrived: a refused hand-over (it answers with ErrorHappend(0, 3)) runs through it
+    // behind them, then a barrier. The marker's error is not kept.
+    bool settle()
+    {
+        const int errors = probe->count<sy::ErrorHappend>();
+        device_manager::DeviceDiscoveryInfo refused;
+        refused.deviceInfo.Serial = 0;
+        refused.interfaceInfo = { device_manager::InterfaceType::BLE, QStringLiteral("{settle}"), -1 };
+        probe->publish(new dm::CmdConnectToDeviceInternal(refused));
+        if (!QTest::qWaitFor([&]() { return probe->count<sy::ErrorHappend>() > errors; }, kWaitMs) || !probe->barrier())
+            return false;
+        for (qsizetype i = probe->messages.size() - 1; i >= 0; --i) {
+            if (probe->messages.at(i)->getTopicEntry() == sy::ErrorHappend::topic()) {
+                probe->messages.removeAt(i);
+                break;
+            }
+        }
+        return true;
+    }
+
     // Disconnects the device by command and waits until its interface is gone.
     bool disconnect(quint32 serial)
     {
