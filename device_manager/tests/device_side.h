@@ -87,15 +87,17 @@ public:
             qFatal("device %s is not in the park", qPrintable(device.id));
     }
 
-    // Starts discovery and waits until `device` is reported.
+    // (Re)starts discovery and waits until `device` is reported by it.
     std::optional<device_manager::DeviceDiscoveryInfo> discover(const simulator::DeviceDefinition &device)
     {
+        // A new start forgets what was sighted before: only reports after it count.
+        const qsizetype before = probe->count<dm::DeviceManagerDeviceDiscovered>();
         probe->publish(new dm::DeviceManagerCmdStartDiscovery({ device_manager::DiscoveryState::Active }));
         const auto found = [&]() -> std::optional<device_manager::DeviceDiscoveryInfo> {
             const auto discovered = probe->all<dm::DeviceManagerDeviceDiscovered>();
-            for (auto it = discovered.crbegin(); it != discovered.crend(); ++it) {
-                if ((*it)->discoveredDevice.deviceInfo.Serial == device.serial)
-                    return (*it)->discoveredDevice;
+            for (qsizetype i = discovered.size() - 1; i >= before; --i) {
+                if (discovered.at(i)->discoveredDevice.deviceInfo.Serial == device.serial)
+                    return discovered.at(i)->discoveredDevice;
             }
             return std::nullopt;
         };
@@ -104,7 +106,7 @@ public:
     }
 
     // Asks to connect to a discovered device with `password` and waits for the authentication
-    // result; the result message, or null when none came (or the device was disconnected first).
+    // result; the result message, or null when none came (an error or a disconnection came first).
     QSharedPointer<dm::DeviceAuthSuccessed> connect(
         device_manager::DeviceDiscoveryInfo device, const QString &password, int timeoutMs = kWaitMs)
     {
@@ -112,12 +114,14 @@ public:
         const int successes = probe->count<dm::DeviceAuthSuccessed>();
         const int failures = probe->count<dm::DeviceAuthFailed>();
         const int disconnects = probe->count<dm::DeviceDisconnected>();
+        const int errors = probe->count<sy::ErrorHappend>();
         probe->publish(new dm::CmdConnectToDevice(device));
         (void)QTest::qWaitFor(
             [&]() {
                 return probe->count<dm::DeviceAuthSuccessed>() > successes
                     || probe->count<dm::DeviceAuthFailed>() > failures
-                    || probe->count<dm::DeviceDisconnected>() > disconnects;
+                    || probe->count<dm::DeviceDisconnected>() > disconnects
+                    || probe->count<sy::ErrorHappend>() > errors;
             },
             timeoutMs);
         return probe->count<dm::DeviceAuthSuccessed>() > successes ? probe->last<dm::DeviceAuthSuccessed>()

@@ -114,9 +114,15 @@ ReturnCode SimulatedDeviceInterface::sendPacket(device_manager::DeviceEntry, v_p
     }
     const QByteArray bytes = packet.toByteArray();
     ReplyItems items;
-    _park->withEngine(_address, [&](DeviceEngine &engine) { items = engine.handleBytes(bytes); });
+    qint64 travelUs = 0; // the request's way to the device, as the link model times it
+    _park->withEngine(_address, [&](DeviceEngine &engine) {
+        items = engine.handleBytes(bytes);
+        if (engine.isLinkTimingEnabled())
+            travelUs = engine.linkModel().requestDelayUs();
+    });
     const qint64 now = _clock.elapsed();
-    for (const ReplyItem &item : items) {
+    for (ReplyItem item : items) {
+        item.delayUs += travelUs;
         const Due due { now + item.delayMs(), item };
         // After everything due at the same time or earlier: answers keep their order.
         const auto at = std::upper_bound(

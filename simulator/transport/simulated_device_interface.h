@@ -20,7 +20,8 @@ class DevicePark;
 
 // A device interface whose peer is a simulated device of a DevicePark instead of a radio. It carries
 // wire bytes both ways: each packet sent is serialised and handed to the device's engine, each
-// packet the engine answers is parsed as a notification would be, after the delay the engine names.
+// packet the engine answers is parsed as a notification would be, after the delay the engine names
+// (with link timing on, plus the request's own way to the device, one connection interval).
 // It opens, plugs in and plugs out as the Bluetooth LE interface does, so the interface manager and
 // everything above it run unchanged:
 // - open() connects the engine's link (asynchronously) and reports pluggedIn with the packet size
