@@ -1,6 +1,7 @@
 #include "device_manager/device_manager.h"
 
 #include "device_manager/discovery/discovery_manager.h"
+#include "device_manager/module_support/module_subscriptions.h"
 #include "device_manager/session/vk_device.h"
 #include "device_manager/transport/interface_manager.h"
 #include "event_topics/messages/device_manager/device_created.h"
@@ -54,7 +55,7 @@ DeviceManager *DeviceManager::instance()
 
 void DeviceManager::afterThreadStarted()
 {
-    const QList<QPair<event_topics::TopicEntry, QString>> subscriptions {
+    const ModuleSubscriptions::List subscriptions {
         { CmdConnectToDevice::topic(), QStringLiteral("onConnectToDevice") },
         { CmdConnectToDeviceInternal::topic(), QStringLiteral("onConnectToDeviceInternal") },
         { CmdDisconnectFromDevice::topic(), QStringLiteral("onDisconnectFromDevice") },
@@ -71,13 +72,9 @@ void DeviceManager::afterThreadStarted()
         // A link whose packet size changes after authentication: the sessions on it adopt the size.
         { DeviceInterfaceParameterChanged::topic(), QStringLiteral("onDeviceInterfaceParameterChanged") },
     };
-    for (const auto &subscription : subscriptions) {
-        const ReturnCode result = subscribe(subscription.first, subscription.second);
-        if (return_codes::isError(result)) {
-            return_codes::logBadResult(result);
-            return; // no initializationDone: the host reports the time-out
-        }
-    }
+    // On a failure no initializationDone: the host reports the time-out.
+    if (return_codes::isError(ModuleSubscriptions::subscribeInOrder(*this, subscriptions)))
+        return;
     emit initializationDone(QPrivateSignal());
 }
 

@@ -1,7 +1,7 @@
 // The device manager's relays: every signal of a session becomes one bus message.
 #include "device_manager/device_manager.h"
 
-#include "device_manager/reports/module_reports.h"
+#include "device_manager/module_support/module_reports.h"
 #include "device_manager/session/vk_device.h"
 #include "event_topics/messages/device_manager/device_auth_failed.h"
 #include "event_topics/messages/device_manager/device_auth_successed.h"

@@ -2,7 +2,8 @@
 
 #include "device_manager/discovery/ble_device_discovery.h"
 #include "device_manager/discovery/i_device_discovery.h"
-#include "device_manager/reports/module_reports.h"
+#include "device_manager/module_support/module_reports.h"
+#include "device_manager/module_support/module_subscriptions.h"
 #include "event_topics/messages/device_manager/cmd_connect_to_device_internal.h"
 #include "event_topics/messages/device_manager/device_manager_device_discovered.h"
 #include "event_topics/messages/interface_manager/cmd_close_interface.h"
@@ -102,19 +103,15 @@ void DiscoveryManager::setPendingConnectionTimeout(std::chrono::milliseconds tim
 void DiscoveryManager::afterThreadStarted()
 {
     startScanner();
-    const QList<QPair<event_topics::TopicEntry, QString>> subscriptions {
+    const ModuleSubscriptions::List subscriptions {
         { DeviceManagerCmdStartDiscovery::topic(), QStringLiteral("onStartDiscovery") },
         { CmdConnectToDevice::topic(), QStringLiteral("onConnectToDevice") },
         { DeviceInterfaceCreated::topic(), QStringLiteral("onDeviceInterfaceCreated") },
         { DeviceInterfacePluggetOut::topic(), QStringLiteral("onDeviceInterfacePluggetOut") },
     };
-    for (const auto &subscription : subscriptions) {
-        const ReturnCode result = subscribe(subscription.first, subscription.second);
-        if (return_codes::isError(result)) {
-            return_codes::logBadResult(result);
-            return; // no initializationDone: the host reports the time-out
-        }
-    }
+    // On a failure no initializationDone: the host reports the time-out.
+    if (return_codes::isError(ModuleSubscriptions::subscribeInOrder(*this, subscriptions)))
+        return;
     emit initializationDone(QPrivateSignal());
 }
 

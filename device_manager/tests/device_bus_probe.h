@@ -6,6 +6,7 @@
 
 #include "event_core/i_topic_subscriber.h"
 #include "event_topics/messages/message_catalogue.h"
+#include "testing/bus_subscriptions.h"
 
 #include <QList>
 #include <QTest>
@@ -54,17 +55,7 @@ public:
             topics.append({ im::CmdSendPacket::topic(), QStringLiteral("onCmdSendPacket") });
             topics.append({ im::PacketReceived::topic(), QStringLiteral("onPacketReceived") });
         }
-        for (const auto &topic : topics) {
-            if (subscribe(topic.first, topic.second) < 0)
-                return false;
-        }
-        return QTest::qWaitFor([&]() {
-            for (const auto &topic : topics) {
-                if (!isSubscribed(topic.first))
-                    return false;
-            }
-            return true;
-        });
+        return vk_testing::subscribeAndConfirm(*this, topics);
     }
 
     // Every recorded message of type M, in arrival order.

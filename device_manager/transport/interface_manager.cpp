@@ -1,6 +1,7 @@
 #include "device_manager/transport/interface_manager.h"
 
-#include "device_manager/reports/module_reports.h"
+#include "device_manager/module_support/module_reports.h"
+#include "device_manager/module_support/module_subscriptions.h"
 #include "device_manager/transport/ble_device_interface.h"
 #include "event_topics/messages/device_manager/cmd_disconnect_from_device.h"
 #include "event_topics/messages/device_manager/device_discovered_internal.h"
@@ -76,15 +77,15 @@ InterfaceManager::InterfaceFactory InterfaceManager::bleInterfaceFactory()
 
 void InterfaceManager::afterThreadStarted()
 {
-    ReturnCode rc = subscribe(im::CmdSendPacket::topic(), QStringLiteral("onCmdSendPacket"));
-    if (rc >= 0)
-        rc = subscribe(im::CmdCreateBleInterface::topic(), QStringLiteral("onCmdCreateBleInterface"));
-    if (rc >= 0)
-        rc = subscribe(im::CmdCloseInterface::topic(), QStringLiteral("onCmdCloseInterface"));
-    if (rc < 0) {
-        return_codes::logBadResult(rc);
+    const ReturnCode rc = ModuleSubscriptions::subscribeInOrder(*this,
+        {
+            { im::CmdSendPacket::topic(), QStringLiteral("onCmdSendPacket") },
+            { im::CmdCreateBleInterface::topic(), QStringLiteral("onCmdCreateBleInterface") },
+            { im::CmdCloseInterface::topic(), QStringLiteral("onCmdCloseInterface") },
+        });
+    // On a failure no initializationDone: the host reports the time-out.
+    if (return_codes::isError(rc))
         return;
-    }
     emit initializationDone(QPrivateSignal());
 }
 

@@ -1,4 +1,4 @@
-#include "device_manager/reports/module_reports.h"
+#include "device_manager/module_support/module_reports.h"
 
 #include "event_core/i_topic_subscriber.h"
 #include "event_topics/messages/system/debug_happend.h"
