@@ -311,6 +311,8 @@ void TestDeviceSideFlow::everyRequestHearsBackUnderFailure()
     if (probe.count<dm::DeviceDisconnected>() == 0)
         QVERIFY(_side.disconnect(device.serial));
     _side.withEngine(device, [](simulator::DeviceEngine &engine) { engine.clearFailure(); });
+    // The new session waits for its answers as long as a healthy one may need.
+    device_manager::VkDevice::setDefaultTaskTimeouts(kCleanTimeouts);
     const auto auth = _side.connect(*discovered, device.rootPassword);
     QVERIFY(auth);
     QCOMPARE(auth->authResponse.authResult, v_protocol::TAuthResult::SuccessRoot);
