@@ -1,5 +1,6 @@
 #include "app/quit_handler.h"
 
+#include "device_manager/device_manager.h"
 #include "event_bus/bus_manager.h"
 #include "settings/encrypted_settings.h"
 
@@ -14,6 +15,7 @@ void QuitHandler::operator()() const
     qDebug() << ">>>[quit] v_fennic::TFennicHandler...";
 
     qDebug() << ">>>[quit] device_manager::DeviceManager...";
+    device_manager::DeviceManager::destroyInstance();
 
     qDebug() << ">>>[quit] EncryptedSettings...";
     EncryptedSettings::destroyInstance();

@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
 #include "app/app_identity.h"
+#include "app/device_transport_option.h"
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
+#include "device_manager/device_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_topics/messages/message_meta_types.h"
 #include "settings/encrypted_settings.h"
@@ -34,7 +36,12 @@ int run(int argc, char **argv)
     const QCommandLineOption quitAfterLoad(
         QStringLiteral("quit-after-load"), QStringLiteral("Start, load the main window, then quit at once."));
     parser.addOption(quitAfterLoad);
+    DeviceTransportOption transport;
+    transport.addTo(parser);
     parser.process(application);
+    // A transport that cannot be had stops the program before any module runs.
+    if (!transport.read(parser))
+        return 1;
 
     // 5. Message bus, in its own thread (waits up to 10 s for it), and the meta-types of the messages
     //    and of the values queued between the modules, before any module can publish.
@@ -46,7 +53,9 @@ int run(int argc, char **argv)
     EncryptedSettings::createInstance(settingsFile, kSettingsKey);
     qDebug() << "Settings file: " << settingsFile;
     // 7. Application core.
-    // 8. Device manager (with the discovery and interface managers).
+    // 8. Device manager (with the discovery and interface managers), on the transport chosen above.
+    transport.install();
+    device_manager::DeviceManager::createInstance(&application);
 
     // 9. Quit handler.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, QuitHandler {});

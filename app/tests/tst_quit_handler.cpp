@@ -1,7 +1,12 @@
 #include "app/quit_handler.h"
+#include "device_manager/device_manager.h"
+#include "device_manager/discovery/discovery_manager.h"
+#include "device_manager/transport/interface_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_core/i_topic_subscriber.h"
 #include "settings/encrypted_settings.h"
+#include "simulator/device_park.h"
+#include "simulator/transport/simulated_transport.h"
 #include "testing/log_capture.h"
 
 #include <QTemporaryDir>
@@ -17,6 +22,7 @@ private slots:
     void secondRunIsHarmless();
     void stopsTheSettingsStore();
     void stopsTheRunningBus();
+    void stopsTheDeviceManagerWithItsModules();
 };
 
 namespace {
@@ -63,7 +69,7 @@ void TestQuitHandler::stopsTheSettingsStore()
     QVERIFY(dir.isValid());
     QVERIFY(EncryptedSettings::createInstance(dir.filePath(QStringLiteral("s.cfg")), 1));
     vk_testing::LogCapture capture;
-    app::QuitHandler{}();
+    app::QuitHandler {}();
     QCOMPARE(EncryptedSettings::instance(), nullptr);
     QCOMPARE(quitLines(capture), kQuitLines);
 }
@@ -92,6 +98,25 @@ void TestQuitHandler::stopsTheRunningBus()
     QCOMPARE(module.publish(new Note), ReturnCode::ErrInvalidHandler);
     // Stopping logged nothing but the quit steps and the refused publication.
     QCOMPARE(capture.entries().size(), kQuitLines.size() + 1);
+}
+
+void TestQuitHandler::stopsTheDeviceManagerWithItsModules()
+{
+    QVERIFY(event_bus::BusManager::createInstance(nullptr));
+    simulator::SimulatedTransport::install(
+        std::make_shared<simulator::DevicePark>(simulator::DeviceCatalog::builtIn()));
+    QVERIFY(device_manager::DeviceManager::createInstance(nullptr));
+    QVERIFY(device_manager::DiscoveryManager::instance());
+    QVERIFY(device_manager::InterfaceManager::instance());
+
+    vk_testing::LogCapture capture;
+    app::QuitHandler {}();
+    simulator::SimulatedTransport::uninstall();
+    QCOMPARE(quitLines(capture), kQuitLines);
+    QCOMPARE(device_manager::DeviceManager::instance(), nullptr);
+    QCOMPARE(device_manager::DiscoveryManager::instance(), nullptr);
+    QCOMPARE(device_manager::InterfaceManager::instance(), nullptr);
+    QCOMPARE(event_bus::BusManager::instance(), nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestQuitHandler)

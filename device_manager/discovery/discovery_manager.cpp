@@ -2,12 +2,12 @@
 
 #include "device_manager/discovery/ble_device_discovery.h"
 #include "device_manager/discovery/i_device_discovery.h"
+#include "device_manager/module_support/module_reports.h"
+#include "device_manager/module_support/module_subscriptions.h"
 #include "event_topics/messages/device_manager/cmd_connect_to_device_internal.h"
 #include "event_topics/messages/device_manager/device_manager_device_discovered.h"
 #include "event_topics/messages/interface_manager/cmd_close_interface.h"
 #include "event_topics/messages/interface_manager/cmd_create_ble_interface.h"
-#include "event_topics/messages/system/debug_happend.h"
-#include "event_topics/messages/system/error_happend.h"
 #include "event_topics/thread_handover.h"
 
 #include <QDebug>
@@ -22,8 +22,6 @@ namespace device_manager {
 
 using namespace event_topics::device_manager;
 using namespace event_topics::interface_manager;
-using event_topics::system::DebugHappend;
-using event_topics::system::ErrorHappend;
 
 namespace {
 
@@ -105,19 +103,15 @@ void DiscoveryManager::setPendingConnectionTimeout(std::chrono::milliseconds tim
 void DiscoveryManager::afterThreadStarted()
 {
     startScanner();
-    const QList<QPair<event_topics::TopicEntry, QString>> subscriptions {
+    const ModuleSubscriptions::List subscriptions {
         { DeviceManagerCmdStartDiscovery::topic(), QStringLiteral("onStartDiscovery") },
         { CmdConnectToDevice::topic(), QStringLiteral("onConnectToDevice") },
         { DeviceInterfaceCreated::topic(), QStringLiteral("onDeviceInterfaceCreated") },
         { DeviceInterfacePluggetOut::topic(), QStringLiteral("onDeviceInterfacePluggetOut") },
     };
-    for (const auto &subscription : subscriptions) {
-        const ReturnCode result = subscribe(subscription.first, subscription.second);
-        if (return_codes::isError(result)) {
-            return_codes::logBadResult(result);
-            return; // no initializationDone: the host reports the time-out
-        }
-    }
+    // On a failure no initializationDone: the host reports the time-out.
+    if (return_codes::isError(ModuleSubscriptions::subscribeInOrder(*this, subscriptions)))
+        return;
     emit initializationDone(QPrivateSignal());
 }
 
@@ -314,12 +308,12 @@ void DiscoveryManager::_deviceDiscovered(DeviceDiscoveryInfo deviceInfo)
 
 void DiscoveryManager::_onError(TrStrings titleIndex, TrStrings textIndex)
 {
-    return_codes::logIfError(publish(new ErrorHappend(SubmoduleIds::DeviceManager, titleIndex, textIndex)));
+    ModuleReports::error(*this, titleIndex, textIndex);
 }
 
 void DiscoveryManager::_onDebug(QString title, QString text)
 {
-    return_codes::logIfError(publish(new DebugHappend(SubmoduleIds::DeviceManager, std::move(title), std::move(text))));
+    ModuleReports::debug(*this, title, text);
 }
 
 } // namespace device_manager

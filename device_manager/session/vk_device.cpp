@@ -9,6 +9,7 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <iterator>
 
 namespace device_manager {
 
@@ -241,6 +242,24 @@ void VkDevice::_checkTaskRoutine()
         _sendRoutineProgressUpdated(TrStrings::TransferringFile, -1);
     else if (_currentTask && _currentTask->isRead())
         _sendRoutineProgressUpdated(TrStrings::ReadingFile, -1);
+}
+
+void VkDevice::abandonTasks()
+{
+    std::deque<TaskPointer> abandoned;
+    // A current task that is no longer active has had its result already.
+    if (_currentTask && _isTaskActive)
+        abandoned.push_back(std::move(_currentTask));
+    _currentTask.reset();
+    _endActiveTask();
+    std::move(_tasks.begin(), _tasks.end(), std::back_inserter(abandoned));
+    _tasks.clear();
+    for (const TaskPointer &task : abandoned) {
+        if (task->isTransfer())
+            _failTask(task.get());
+        else
+            _reportRequestFailure(*task);
+    }
 }
 
 void VkDevice::_queueCheckTaskRoutine()

@@ -94,6 +94,10 @@ public:
     ReturnCode sendCommand(quint16 cmdId, const QByteArray &cmdData);
     ReturnCode sendFileWithDataElements(const v_protocol::TFileWithDataElements &file);
     ReturnCode sendRawFile(uint8_t fileId, const QByteArray &data);
+    // The device is gone (its link dropped, or it was disconnected): ends the running task and every
+    // queued one with its failure report (isValid false; authentication with authFailed), so every
+    // requester hears back. Nothing is sent; the session is idle afterwards.
+    void abandonTasks();
     // Adopts a changed descriptor of the session's interface and, when the maximum packet size
     // changed, computes the packet size afresh.
     void onInterfaceParameterChanged(

@@ -1,5 +1,7 @@
 #include "device_manager/transport/interface_manager.h"
 
+#include "device_manager/module_support/module_reports.h"
+#include "device_manager/module_support/module_subscriptions.h"
 #include "device_manager/transport/ble_device_interface.h"
 #include "event_topics/messages/device_manager/cmd_disconnect_from_device.h"
 #include "event_topics/messages/device_manager/device_discovered_internal.h"
@@ -7,8 +9,6 @@
 #include "event_topics/messages/interface_manager/device_interface_parameter_changed.h"
 #include "event_topics/messages/interface_manager/device_interface_plugget_out.h"
 #include "event_topics/messages/interface_manager/packet_received.h"
-#include "event_topics/messages/system/debug_happend.h"
-#include "event_topics/messages/system/error_happend.h"
 
 #include <QDebug>
 #include <QMutex>
@@ -77,15 +77,15 @@ InterfaceManager::InterfaceFactory InterfaceManager::bleInterfaceFactory()
 
 void InterfaceManager::afterThreadStarted()
 {
-    ReturnCode rc = subscribe(im::CmdSendPacket::topic(), QStringLiteral("onCmdSendPacket"));
-    if (rc >= 0)
-        rc = subscribe(im::CmdCreateBleInterface::topic(), QStringLiteral("onCmdCreateBleInterface"));
-    if (rc >= 0)
-        rc = subscribe(im::CmdCloseInterface::topic(), QStringLiteral("onCmdCloseInterface"));
-    if (rc < 0) {
-        return_codes::logBadResult(rc);
+    const ReturnCode rc = ModuleSubscriptions::subscribeInOrder(*this,
+        {
+            { im::CmdSendPacket::topic(), QStringLiteral("onCmdSendPacket") },
+            { im::CmdCreateBleInterface::topic(), QStringLiteral("onCmdCreateBleInterface") },
+            { im::CmdCloseInterface::topic(), QStringLiteral("onCmdCloseInterface") },
+        });
+    // On a failure no initializationDone: the host reports the time-out.
+    if (return_codes::isError(rc))
         return;
-    }
     emit initializationDone(QPrivateSignal());
 }
 
@@ -201,8 +201,7 @@ void InterfaceManager::_onError(TrStrings titleIndex, TrStrings textIndex)
 
 void InterfaceManager::_onDebug(QString text)
 {
-    publishLogged(
-        new event_topics::system::DebugHappend(SubmoduleIds::DeviceManager, QStringLiteral("Interface debug"), text));
+    ModuleReports::debug(*this, QStringLiteral("Interface debug"), text);
 }
 
 void InterfaceManager::_onParameterChanged(
@@ -236,7 +235,7 @@ ReturnCode InterfaceManager::publishLogged(event_topics::IMessage *message)
 
 void InterfaceManager::publishError(TrStrings titleIndex, TrStrings textIndex)
 {
-    publishLogged(new event_topics::system::ErrorHappend(SubmoduleIds::DeviceManager, titleIndex, textIndex));
+    ModuleReports::error(*this, titleIndex, textIndex);
 }
 
 void InterfaceManager::connectInterface(IDeviceInterface *interface)

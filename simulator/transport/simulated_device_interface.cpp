@@ -45,11 +45,14 @@ SimulatedDeviceInterface::~SimulatedDeviceInterface()
         dropEngineLink();
 }
 
-device_manager::InterfaceManager::InterfaceFactory SimulatedDeviceInterface::factory(std::shared_ptr<DevicePark> park)
+device_manager::InterfaceManager::InterfaceFactory SimulatedDeviceInterface::factory(
+    std::shared_ptr<DevicePark> park, std::shared_ptr<LinkCut> cut)
 {
-    return [park](QObject *parent, const device_manager::DeviceInterfaceInfo &info,
+    return [park, cut](QObject *parent, const device_manager::DeviceInterfaceInfo &info,
                const QBluetoothDeviceInfo &deviceInfo) -> device_manager::IDeviceInterface * {
-        return new SimulatedDeviceInterface(parent, info, deviceInfo, park);
+        auto *interface = new SimulatedDeviceInterface(parent, info, deviceInfo, park);
+        interface->_cut = cut;
+        return interface;
     };
 }
 
@@ -100,11 +103,26 @@ ReturnCode SimulatedDeviceInterface::sendPacket(device_manager::DeviceEntry, v_p
         qWarning() << "Simulated link is not connected!";
         return ReturnCode::ErrInvalidHandler;
     }
+    if (cutsHere()) {
+        qDebug() << "Simulated link cut at packet" << _carried << "(sent) for" << _interfaceInfo;
+        dropEngineLink();
+        _due.clear();
+        _deliveryTimer->stop();
+        _state = LinkState::Closing;
+        _plugOutTimer->start();
+        return ReturnCode::Ok;
+    }
     const QByteArray bytes = packet.toByteArray();
     ReplyItems items;
-    _park->withEngine(_address, [&](DeviceEngine &engine) { items = engine.handleBytes(bytes); });
+    qint64 travelUs = 0; // the request's way to the device, as the link model times it
+    _park->withEngine(_address, [&](DeviceEngine &engine) {
+        items = engine.handleBytes(bytes);
+        if (engine.isLinkTimingEnabled())
+            travelUs = engine.linkModel().requestDelayUs();
+    });
     const qint64 now = _clock.elapsed();
-    for (const ReplyItem &item : items) {
+    for (ReplyItem item : items) {
+        item.delayUs += travelUs;
         const Due due { now + item.delayMs(), item };
         // After everything due at the same time or earlier: answers keep their order.
         const auto at = std::upper_bound(
@@ -134,6 +152,7 @@ void SimulatedDeviceInterface::connectLink()
         return;
     }
     _state = LinkState::Connected;
+    _carried = 0;
     _linkPacketSize = packetSize;
     _interfaceInfo.maximumPacketSize = maximumPacketSize();
     emit pluggedIn(_interfaceInfo);
@@ -149,6 +168,13 @@ void SimulatedDeviceInterface::deliverDue()
             qDebug() << "Simulated device dropped the link:" << _address << "for" << _interfaceInfo;
             _due.clear();
             _state = LinkState::Idle;
+            reportPluggedOut();
+            return;
+        }
+        if (cutsHere()) {
+            qDebug() << "Simulated link cut at packet" << _carried << "(received) for" << _interfaceInfo;
+            dropEngineLink();
+            _due.clear();
             reportPluggedOut();
             return;
         }
@@ -171,6 +197,12 @@ void SimulatedDeviceInterface::scheduleDelivery()
     const qint64 waitMs
         = qBound(qint64(0), _due.first().atMs - _clock.elapsed(), qint64(std::numeric_limits<int>::max()));
     _deliveryTimer->start(int(waitMs));
+}
+
+bool SimulatedDeviceInterface::cutsHere()
+{
+    ++_carried;
+    return _cut && _cut->atPacket.load() == _carried;
 }
 
 void SimulatedDeviceInterface::reportPluggedOut()

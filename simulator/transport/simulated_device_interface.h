@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 class QTimer;
@@ -19,7 +20,8 @@ class DevicePark;
 
 // A device interface whose peer is a simulated device of a DevicePark instead of a radio. It carries
 // wire bytes both ways: each packet sent is serialised and handed to the device's engine, each
-// packet the engine answers is parsed as a notification would be, after the delay the engine names.
+// packet the engine answers is parsed as a notification would be, after the delay the engine names
+// (with link timing on, plus the request's own way to the device, one connection interval).
 // It opens, plugs in and plugs out as the Bluetooth LE interface does, so the interface manager and
 // everything above it run unchanged:
 // - open() connects the engine's link (asynchronously) and reports pluggedIn with the packet size
@@ -37,12 +39,22 @@ class SimulatedDeviceInterface : public device_manager::IDeviceInterface
     Q_OBJECT
 
 public:
+    // A planned cut of the link, shared by a test and the interfaces of one factory: each interface
+    // counts the packets it carries, both ways, from the moment its link is up; the one that reaches
+    // packet number `atPacket` loses that packet and its link drops as a remote disconnect
+    // (pluggedOut). 0: no cut.
+    struct LinkCut
+    {
+        std::atomic<int> atPacket { 0 };
+    };
+
     SimulatedDeviceInterface(QObject *parent, const device_manager::DeviceInterfaceInfo &info,
         const QBluetoothDeviceInfo &deviceInfo, std::shared_ptr<DevicePark> park);
     ~SimulatedDeviceInterface() override;
 
     // The interface factory of a program running on simulated devices.
-    static device_manager::InterfaceManager::InterfaceFactory factory(std::shared_ptr<DevicePark> park);
+    static device_manager::InterfaceManager::InterfaceFactory factory(
+        std::shared_ptr<DevicePark> park, std::shared_ptr<LinkCut> cut = {});
 
     bool isOpen() override;
     ReturnCode open() override;
@@ -69,9 +81,13 @@ private:
     void scheduleDelivery();
     // Ends the link and emits pluggedOut; callers return right after (the receiver may delete this).
     void reportPluggedOut();
+    // Counts one packet carried; true when the planned cut falls on it.
+    bool cutsHere();
 
     const QString _address;
     const std::shared_ptr<DevicePark> _park;
+    std::shared_ptr<LinkCut> _cut;
+    int _carried = 0; // packets carried since the link came up
     bool _isOpen = false;
     LinkState _state = LinkState::Idle;
     int _linkPacketSize = -1;

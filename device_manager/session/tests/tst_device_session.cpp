@@ -58,6 +58,7 @@ private slots:
     void answerTimerPerTaskType();
     void progressOfReadsAndWrites_data();
     void progressOfReadsAndWrites();
+    void abandonedTasksEachHearBack();
 };
 
 void TestDeviceSession::creationAndDestructionAreLogged()
@@ -489,6 +490,38 @@ void TestDeviceSession::progressOfReadsAndWrites()
         QCOMPARE(percentages.last(), 100);
         QVERIFY(std::is_sorted(percentages.begin(), percentages.end()));
     }
+}
+
+void TestDeviceSession::abandonedTasksEachHearBack()
+{
+    SessionHarness harness(QStringLiteral("fm200"));
+    QVERIFY(harness.logIn());
+    VkDevice &session = *harness.session;
+    QCOMPARE(session.sendCommand(301, QByteArray()), ReturnCode::Ok);
+    QCOMPARE(session.requestFile(TMandatoryFileTypes::SettingsFile), ReturnCode::Ok);
+    QCOMPARE(session.requestRawFile(17, true), ReturnCode::Ok);
+    QCOMPARE(session.clearFile(17), ReturnCode::Ok);
+    QCOMPARE(session.sendRawFile(21, QByteArray(16, 'x')), ReturnCode::Ok);
+    QCOMPARE(session.requestFileName(17), ReturnCode::Ok);
+    QCOMPARE(session.requestDebug(true), ReturnCode::Ok);
+    QCOMPARE(harness.link.requests().size(), 2);
+
+    // The device is gone with the command out and six tasks waiting: each hears back once.
+    session.abandonTasks();
+    QCOMPARE(signalsOf(harness.recorder->results()),
+        (QStringList { "commandConfirmReceived", "fileWithDataElementsReceived", "rawFileReceived", "fileClearDone",
+            "rawFileTransmitted", "fileNameReceived", "debugResponseReceived" }));
+    for (const SessionResult &result : harness.recorder->results())
+        QVERIFY2(!result.isValid, qPrintable(result.signal));
+    QCOMPARE(harness.recorder->results(QStringLiteral("rawFileReceived")).first().fileId, 17);
+    QCOMPARE(harness.recorder->results(QStringLiteral("rawFileTransmitted")).first().fileId, 21);
+    QVERIFY(session.isIdle());
+
+    // Nothing more: not for a second call, not when the answer to the abandoned request comes late.
+    session.abandonTasks();
+    QVERIFY(harness.waitUntilIdle());
+    QCOMPARE(harness.recorder->results().size(), 7);
+    QCOMPARE(harness.link.requests().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSession)

@@ -14,6 +14,7 @@
 #include "event_topics/messages/interface_manager/packet_received.h"
 #include "event_topics/messages/system/debug_happend.h"
 #include "event_topics/messages/system/error_happend.h"
+#include "testing/bus_subscriptions.h"
 
 #include <QList>
 #include <QTest>
@@ -44,17 +45,7 @@ public:
             { sy::ErrorHappend::topic(), QStringLiteral("onErrorHappend") },
             { sy::DebugHappend::topic(), QStringLiteral("onDebugHappend") },
         };
-        for (const auto &topic : topics) {
-            if (subscribe(topic.first, topic.second) < 0)
-                return false;
-        }
-        return QTest::qWaitFor([&]() {
-            for (const auto &topic : topics) {
-                if (!isSubscribed(topic.first))
-                    return false;
-            }
-            return true;
-        });
+        return vk_testing::subscribeAndConfirm(*this, topics);
     }
 
     // Waits until everything published on the Device and System topics before this call has been

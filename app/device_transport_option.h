@@ -1,0 +1,44 @@
+#pragma once
+
+#include "simulator/device_catalog.h"
+
+#include <QCommandLineOption>
+#include <QString>
+
+class QCommandLineParser;
+
+namespace app {
+
+// The device transport the program runs on, chosen once at start-up by the command line:
+//   (nothing)                  Bluetooth LE through the platform's adapter;
+//   --simulator                the simulated sample devices built into the program;
+//   --simulator FOLDER         the simulated devices defined by the *.json files of FOLDER.
+class DeviceTransportOption
+{
+public:
+    DeviceTransportOption();
+
+    // Declares the option and its folder argument.
+    void addTo(QCommandLineParser &parser) const;
+
+    // Takes the choice from the parsed command line and loads the simulated devices. False, with the
+    // reason logged at critical level, when it cannot be used: a folder without --simulator, more
+    // than one folder, or a folder that yields no device at all. Definitions a folder holds in error
+    // are logged as warnings and left out.
+    bool read(const QCommandLineParser &parser);
+
+    bool isSimulated() const { return _simulated; }
+    const simulator::DeviceCatalog &catalog() const { return _catalog; }
+
+    // Logs the choice and, for simulated devices, makes the interface and discovery managers created
+    // next reach them. Call before the device manager is created.
+    void install() const;
+
+private:
+    const QCommandLineOption _option;
+    bool _simulated = false;
+    QString _folder; // empty: the built-in devices
+    simulator::DeviceCatalog _catalog;
+};
+
+} // namespace app
