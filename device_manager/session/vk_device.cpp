@@ -7,6 +7,7 @@
 
 #include <QDebug>
 #include <QMetaObject>
+#include <QPointer>
 
 #include <atomic>
 #include <iterator>
@@ -237,7 +238,7 @@ void VkDevice::_checkTaskRoutine()
     // Active before the request leaves, so that an answer delivered at once finds its task.
     _isTaskActive = true;
     _taskTimer.start(_currentTask->type == DeviceTaskType::Generic ? _timeouts.genericMs : _timeouts.otherMs);
-    emit sendPacket(_deviceEntry, _discoveryInfo.interfaceInfo, _currentTask->request);
+    _sendRequest(_currentTask->request);
     if (_currentTask && _currentTask->type == DeviceTaskType::WriteFile)
         _sendRoutineProgressUpdated(TrStrings::TransferringFile, -1);
     else if (_currentTask && _currentTask->isRead())
@@ -285,7 +286,23 @@ void VkDevice::_restartTaskTimer()
 
 void VkDevice::_sendRequest(const TPacket &packet)
 {
-    emit sendPacket(_deviceEntry, _discoveryInfo.interfaceInfo, packet);
+    const TPacket request = packet; // the task holding `packet` may end inside the emission
+    ++_sendingDepth;
+    emit sendPacket(_deviceEntry, _discoveryInfo.interfaceInfo, request);
+    --_sendingDepth;
+    if (_sendingDepth > 0 || _handlingHeldAnswers)
+        return;
+    // Answers that came inside the emission are handled here, one after the other: a request they
+    // lead to adds its own answers to the list instead of nesting deeper.
+    const QPointer<VkDevice> self(this);
+    _handlingHeldAnswers = true;
+    while (!_heldAnswers.isEmpty()) {
+        const HeldAnswer answer = _heldAnswers.takeFirst();
+        static_cast<void>(packetReceived(answer.first, answer.second)); // as a link ignores it
+        if (!self)
+            return;
+    }
+    _handlingHeldAnswers = false;
 }
 
 void VkDevice::_note(const QString &title, const QString &text)
@@ -360,6 +377,10 @@ ReturnCode VkDevice::packetReceived(DeviceInterfaceInfo interfaceInfo, TPacket p
 {
     if (interfaceInfo != _discoveryInfo.interfaceInfo)
         return return_codes::logIfError(ReturnCode::ErrUnknownInterface);
+    if (_sendingDepth > 0) {
+        _heldAnswers.append({ interfaceInfo, packet });
+        return ReturnCode::Ok;
+    }
 
     ReturnCode rc = ReturnCode::Ok;
     switch (packet.payloadType) {

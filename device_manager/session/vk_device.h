@@ -183,6 +183,13 @@ private:
     bool _isAuthenticated = false;
     v_protocol::TAuthResponse _authResponse;
     bool _isTaskActive = false;
+    // Nesting of sendPacket emissions. An answer that arrives inside one (a link answering before
+    // the write returns) is held and handled once the outermost emission has returned, so a long
+    // transfer on such a link does not nest one call per chunk.
+    using HeldAnswer = QPair<device_manager::DeviceInterfaceInfo, v_protocol::TPacket>;
+    int _sendingDepth = 0;
+    bool _handlingHeldAnswers = false;
+    QList<HeldAnswer> _heldAnswers;
     TaskPointer _currentTask;
     std::deque<TaskPointer> _tasks;
     QTimer _taskTimer;

@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace session_testing {
 
 using device_manager::DeviceInterfaceInfo;
@@ -52,6 +54,8 @@ void SimulatedDeviceLink::handleRequest(
     device_manager::DeviceEntry, device_manager::DeviceInterfaceInfo, v_protocol::TPacket packet)
 {
     _requests.append(packet);
+    ++_nesting;
+    _deepestNesting = std::max(_deepestNesting, _nesting);
     const simulator::ReplyItems items = _engine.handleBytes(packet.toByteArray());
     for (const simulator::ReplyItem &item : items) {
         if (_deliverAtOnce && item.delayUs == 0) {
@@ -64,6 +68,7 @@ void SimulatedDeviceLink::handleRequest(
             deliver(item);
         });
     }
+    --_nesting;
 }
 
 void SimulatedDeviceLink::deliver(const simulator::ReplyItem &item)

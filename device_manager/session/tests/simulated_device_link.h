@@ -57,6 +57,9 @@ public:
     bool isLinkUp() const { return _linkUp; }
     // Answers scheduled and not yet delivered.
     int pendingAnswers() const { return _pending; }
+    // The deepest nesting of requests seen: a request sent while handling an answer that was
+    // delivered inside an earlier request's sending call counts one level deeper.
+    int deepestRequestNesting() const { return _deepestNesting; }
     // Every request the session sent, in order.
     const QList<v_protocol::TPacket> &requests() const { return _requests; }
     // Answers dropped because they did not parse or were for another serial number.
@@ -81,6 +84,8 @@ private:
     QList<v_protocol::TPacket> _requests;
     int _pending = 0;
     int _dropped = 0;
+    int _nesting = 0;
+    int _deepestNesting = 0;
     bool _linkUp = true;
     bool _deliverAtOnce = false;
 };

@@ -532,7 +532,9 @@ void TestDeviceSessionTransfers::everyChunkRestartsTheAnswerTimer()
 
 void TestDeviceSessionTransfers::answersInsideTheSendingCall()
 {
-    // A link may hand the answer back before the write returns: the session must already wait for it.
+    // A link may hand the answer back before the write returns: the session must already wait for it,
+    // and a long transfer on such a link must not nest one call per chunk (64 KiB in 74-byte chunks
+    // would exhaust the stack).
     SessionHarness harness(QStringLiteral("fm200"));
     harness.link.setInterfacePacketSize(100);
     harness.link.setDeliverAtOnce(true);
@@ -557,6 +559,7 @@ void TestDeviceSessionTransfers::answersInsideTheSendingCall()
     QCOMPARE(harness.recorder->results().at(2).value.toByteArray(), archive);
     QCOMPARE(harness.recorder->results().at(3).value.toByteArray(), archive);
     QCOMPARE(harness.link.engine().fileImage(21), QByteArray(200, 's'));
+    QCOMPARE(harness.link.deepestRequestNesting(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSessionTransfers)
