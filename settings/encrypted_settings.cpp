@@ -15,10 +15,6 @@
 
 namespace {
 
-// An INI-format QSettings bound to a resource path is a pure in-memory tree: a resource can never
-// be written, so it never touches the disk.
-const QString kMemoryStorePath = QStringLiteral(":/temp.cfg");
-
 const QString kStringPrefix = QStringLiteral("TStr");
 
 std::mutex &instanceMutex()
@@ -86,15 +82,11 @@ EncryptedSettings *EncryptedSettings::instance()
 }
 
 EncryptedSettings::EncryptedSettings(const QString &fileName, quint64 secureKey)
-    : m_fileName(fileName), m_store(std::make_unique<QSettings>(kMemoryStorePath, QSettings::IniFormat))
+    : m_fileName(fileName),
+      m_store(settings::SettingsTextFormat::memoryStore(QStringLiteral("temp.cfg"))),
+      m_cipher(settings::SettingsCipher::forStore(secureKey))
 {
-    // QSettings posts itself an update request on every change and syncs when its thread handles
-    // it. Without a thread that never happens, so the tree is only ever touched under m_lock.
-    m_store->moveToThread(nullptr);
-
-    m_cipher.setKey(secureKey);
-    m_cipher.setCompressionMode(settings::SettingsCipher::CompressionAlways);
-    m_cipher.setProtectionMode(settings::SettingsCipher::ProtectionHash);
+    // The tree is only ever touched under m_lock.
     loadFromFile();
 }
 

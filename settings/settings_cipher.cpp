@@ -36,6 +36,14 @@ SettingsCipher::SettingsCipher(quint64 key) : SettingsCipher()
     setKey(key);
 }
 
+SettingsCipher SettingsCipher::forStore(quint64 key)
+{
+    SettingsCipher cipher(key);
+    cipher.setCompressionMode(CompressionAlways);
+    cipher.setProtectionMode(ProtectionHash);
+    return cipher;
+}
+
 void SettingsCipher::setKey(quint64 key)
 {
     m_key = key;

@@ -43,14 +43,14 @@ public:
     SettingsCipher();
     explicit SettingsCipher(quint64 key);
 
+    // The cipher of the settings store's file: always compressed, protected by the hash.
+    static SettingsCipher forStore(quint64 key);
+
     // 0 means "no key": encrypt and decrypt then fail with ErrorNoKeySet.
     void setKey(quint64 key);
-    quint64 key() const { return m_key; }
 
     void setCompressionMode(CompressionMode mode) { m_compressionMode = mode; }
-    CompressionMode compressionMode() const { return m_compressionMode; }
     void setProtectionMode(ProtectionMode mode) { m_protectionMode = mode; }
-    ProtectionMode protectionMode() const { return m_protectionMode; }
 
     // Result of the last encrypt/decrypt (an input shorter than the header leaves it unchanged).
     Error lastError() const { return m_lastError; }

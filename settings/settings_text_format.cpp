@@ -52,4 +52,11 @@ void SettingsTextFormat::read(const QByteArray &text, QSettings &store)
         store.endGroup();
 }
 
+std::unique_ptr<QSettings> SettingsTextFormat::memoryStore(const QString &name)
+{
+    auto store = std::make_unique<QSettings>(QStringLiteral(":/") + name, QSettings::IniFormat);
+    store->moveToThread(nullptr);
+    return store;
+}
+
 } // namespace settings

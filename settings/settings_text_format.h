@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <memory>
 
 class QSettings;
 
@@ -25,6 +28,12 @@ public:
     // "[" and "]"; a key line must split at "=" into exactly a key and a value, any other line is
     // logged and skipped. `store` must be at its top level; it is left so.
     static void read(const QByteArray &text, QSettings &store);
+
+    // An empty INI-format tree in memory only: bound to the resource path ":/<name>", which can
+    // never be written, so it never touches the disk. It is moved to no thread: QSettings posts
+    // itself an update request on every change and would sync when its thread handled it, so
+    // without one the tree changes only through its owner's calls.
+    static std::unique_ptr<QSettings> memoryStore(const QString &name);
 };
 
 } // namespace settings

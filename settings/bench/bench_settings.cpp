@@ -15,17 +15,9 @@ constexpr quint64 kKey = Q_UINT64_C(0x3D8E51A7C42B96F0);
 const QByteArray kSettingsText
     = QByteArrayLiteral("[setting]\napp0=0\napp1=TStrNzM5MQA\napp2=0\napp3=7\napp4=TStrc2VydmVyX2FkZHJlc3M\napp5=1\n");
 
-settings::SettingsCipher storeCipher()
-{
-    settings::SettingsCipher cipher(kKey);
-    cipher.setCompressionMode(settings::SettingsCipher::CompressionAlways);
-    cipher.setProtectionMode(settings::SettingsCipher::ProtectionHash);
-    return cipher;
-}
-
 void encryptSettings(benchmark::State &state)
 {
-    settings::SettingsCipher cipher = storeCipher();
+    settings::SettingsCipher cipher = settings::SettingsCipher::forStore(kKey);
     for (auto _ : state)
         benchmark::DoNotOptimize(cipher.encrypt(kSettingsText));
 }
@@ -33,7 +25,7 @@ BENCHMARK(encryptSettings);
 
 void decryptSettings(benchmark::State &state)
 {
-    settings::SettingsCipher cipher = storeCipher();
+    settings::SettingsCipher cipher = settings::SettingsCipher::forStore(kKey);
     const QByteArray file = cipher.encrypt(kSettingsText);
     for (auto _ : state)
         benchmark::DoNotOptimize(cipher.decrypt(file));

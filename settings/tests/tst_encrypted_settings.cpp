@@ -47,10 +47,7 @@ QByteArray plainText(const QString &path)
 
 QByteArray encrypted(const QByteArray &text)
 {
-    SettingsCipher cipher(kKey);
-    cipher.setCompressionMode(SettingsCipher::CompressionAlways);
-    cipher.setProtectionMode(SettingsCipher::ProtectionHash);
-    return cipher.encrypt(text);
+    return SettingsCipher::forStore(kKey).encrypt(text);
 }
 
 // Lowers the size limit of files this process writes; writes beyond it fail (EFBIG).
