@@ -27,9 +27,6 @@ public:
     // are logged as warnings and left out.
     bool read(const QCommandLineParser &parser);
 
-    bool isSimulated() const { return _simulated; }
-    const simulator::DeviceCatalog &catalog() const { return _catalog; }
-
     // Logs the choice and, for simulated devices, makes the interface and discovery managers created
     // next reach them. Call before the device manager is created.
     void install() const;
