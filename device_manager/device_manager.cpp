@@ -1,6 +1,7 @@
 #include "device_manager/device_manager.h"
 
 #include "device_manager/discovery/discovery_manager.h"
+#include "device_manager/module_support/module_reports.h"
 #include "device_manager/module_support/module_subscriptions.h"
 #include "device_manager/session/vk_device.h"
 #include "device_manager/transport/interface_manager.h"
@@ -27,10 +28,7 @@ using Host = event_core::ModuleHost<DeviceManager>;
 
 DeviceManager::DeviceManager() = default;
 
-DeviceManager::~DeviceManager()
-{
-    qDeleteAll(_devices);
-}
+DeviceManager::~DeviceManager() = default; // sessions are children of the manager
 
 DeviceManager *DeviceManager::createInstance(QObject *parent)
 {
@@ -147,7 +145,7 @@ void DeviceManager::onConnectToDeviceInternal(CmdConnectToDeviceInternalMessage 
         return;
     }
     _devices.insert(entry, session);
-    publishOrReportError(new DeviceCreated(device));
+    ModuleReports::publishOrReportError(*this, new DeviceCreated(device));
 }
 
 void DeviceManager::_onDeviceDisconnected(DeviceEntry deviceEntry)
@@ -166,12 +164,12 @@ void DeviceManager::_onDeviceDisconnected(DeviceEntry deviceEntry)
     disconnect(session, nullptr, this, nullptr);
     session->deleteLater();
 
-    if (return_codes::isError(publishLogged(new DeviceDisconnected(deviceEntry)))) {
+    if (return_codes::isError(ModuleReports::publish(*this, new DeviceDisconnected(deviceEntry)))) {
         _onError(TrStrings::InvalidConnection, TrStrings::InternalError);
         return;
     }
     if (interfaceInfo.type == InterfaceType::BLE)
-        publishLogged(new CmdCloseInterface(interfaceInfo));
+        ModuleReports::publish(*this, new CmdCloseInterface(interfaceInfo));
 }
 
 void DeviceManager::onDisconnectFromDevice(CmdDisconnectFromDeviceMessage message)
@@ -285,17 +283,6 @@ void DeviceManager::onCmdGetFileName(CmdGetFileNameMessage message)
 void DeviceManager::onCmdGetRawFile(CmdGetRawFileMessage message)
 {
     forward(message, [&](VkDevice &device) { return device.requestRawFile(message->fileId, message->fast); });
-}
-
-ReturnCode DeviceManager::publishLogged(event_topics::IMessage *message)
-{
-    return return_codes::logIfError(publish(message));
-}
-
-void DeviceManager::publishOrReportError(event_topics::IMessage *message)
-{
-    if (return_codes::isError(publishLogged(message)))
-        _onError(TrStrings::InvalidConnection, TrStrings::InternalError);
 }
 
 } // namespace device_manager

@@ -122,10 +122,6 @@ private:
     // Runs `operation` on the session of `entry`; a null message or an unknown device is only logged.
     template<class M>
     void forward(const QSharedPointer<M> &message, const std::function<ReturnCode(VkDevice &)> &operation);
-    // Publishes `message`; a failure is logged and returned.
-    ReturnCode publishLogged(event_topics::IMessage *message);
-    // As publishLogged, and a failure is also reported as ErrorHappend(0, 2).
-    void publishOrReportError(event_topics::IMessage *message);
 
     QHash<DeviceEntry, VkDevice *> _devices; // owned, children of the manager
 };

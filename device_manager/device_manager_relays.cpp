@@ -51,17 +51,17 @@ void DeviceManager::connectSession(VkDevice *device)
 void DeviceManager::_onDeviceSendPacket(
     DeviceEntry deviceEntry, DeviceInterfaceInfo interfaceInfo, v_protocol::TPacket packet)
 {
-    publishLogged(new im::CmdSendPacket(deviceEntry, interfaceInfo, packet));
+    ModuleReports::publish(*this, new im::CmdSendPacket(deviceEntry, interfaceInfo, packet));
 }
 
 void DeviceManager::_onDeviceAuthFailed(DeviceEntry deviceEntry, v_protocol::TAuthResponse authResponse)
 {
-    publishOrReportError(new dm::DeviceAuthFailed(deviceEntry, authResponse));
+    ModuleReports::publishOrReportError(*this, new dm::DeviceAuthFailed(deviceEntry, authResponse));
 }
 
 void DeviceManager::_onDeviceAuthSuccess(DeviceEntry deviceEntry, v_protocol::TAuthResponse authResponse)
 {
-    publishOrReportError(new dm::DeviceAuthSuccessed(deviceEntry, authResponse));
+    ModuleReports::publishOrReportError(*this, new dm::DeviceAuthSuccessed(deviceEntry, authResponse));
 }
 
 void DeviceManager::_onError(TrStrings titleIndex, TrStrings textIndex)
@@ -77,68 +77,68 @@ void DeviceManager::_onDebug(QString title, QString text)
 void DeviceManager::_onApplicationInfoFileReceived(
     DeviceEntry deviceEntry, v_protocol::TApplicationInfoFile file, bool isValid)
 {
-    publishLogged(new vp::ApplicationInfoFileReceived(deviceEntry, file, isValid));
+    ModuleReports::publish(*this, new vp::ApplicationInfoFileReceived(deviceEntry, file, isValid));
 }
 
 void DeviceManager::_onSlaveProfileReceived(DeviceEntry deviceEntry, v_protocol::TSlaveProfile file, bool isValid)
 {
-    publishLogged(new vp::SlaveProfileReceived(deviceEntry, file, isValid));
+    ModuleReports::publish(*this, new vp::SlaveProfileReceived(deviceEntry, file, isValid));
 }
 
 void DeviceManager::_onFileWithDataElementsReceived(
     DeviceEntry deviceEntry, v_protocol::TFileWithDataElements file, bool isValid)
 {
     const auto fileType = v_protocol::TMandatoryFileTypes(file.fileId);
-    publishLogged(new vp::FileWithDataElementsReceived(deviceEntry, fileType, file, isValid));
+    ModuleReports::publish(*this, new vp::FileWithDataElementsReceived(deviceEntry, fileType, file, isValid));
 }
 
 void DeviceManager::_onfileWithDataElementsTransmitted(
     DeviceEntry deviceEntry, v_protocol::TMandatoryFileTypes fileType, bool isValid)
 {
-    publishLogged(new vp::FileWithDataElementsTransmitted(deviceEntry, fileType, isValid));
+    ModuleReports::publish(*this, new vp::FileWithDataElementsTransmitted(deviceEntry, fileType, isValid));
 }
 
 void DeviceManager::_onRawFileTransmitted(DeviceEntry deviceEntry, uint8_t fileId, bool isValid)
 {
-    publishLogged(new vp::RawFileTransmitted(deviceEntry, fileId, isValid));
+    ModuleReports::publish(*this, new vp::RawFileTransmitted(deviceEntry, fileId, isValid));
 }
 
 void DeviceManager::_onFileTableReceived(DeviceEntry deviceEntry, v_protocol::TFileTable file, bool isValid)
 {
-    publishLogged(new vp::FileTableReceived(deviceEntry, file, isValid));
+    ModuleReports::publish(*this, new vp::FileTableReceived(deviceEntry, file, isValid));
 }
 
 void DeviceManager::_onFileNameReceived(
     DeviceEntry deviceEntry, v_protocol::TFileNameResponse fileNameInfo, bool isValid)
 {
-    publishLogged(new vp::FileNameReceived(deviceEntry, fileNameInfo, isValid));
+    ModuleReports::publish(*this, new vp::FileNameReceived(deviceEntry, fileNameInfo, isValid));
 }
 
 void DeviceManager::_onRawFileReceived(DeviceEntry deviceEntry, uint8_t fileId, QByteArray file, bool isValid)
 {
-    publishLogged(new vp::RawFileReceived(deviceEntry, fileId, file, isValid));
+    ModuleReports::publish(*this, new vp::RawFileReceived(deviceEntry, fileId, file, isValid));
 }
 
 void DeviceManager::_onFileClearDone(DeviceEntry deviceEntry, uint8_t fileId, bool isValid)
 {
-    publishLogged(new vp::FileClearDone(deviceEntry, fileId, isValid));
+    ModuleReports::publish(*this, new vp::FileClearDone(deviceEntry, fileId, isValid));
 }
 
 void DeviceManager::_onRoutineProgressUpdated(DeviceEntry deviceEntry, TrStrings titleIndex, int percentage)
 {
-    publishLogged(new dm::DeviceRoutineProgressText(deviceEntry, titleIndex, percentage));
+    ModuleReports::publish(*this, new dm::DeviceRoutineProgressText(deviceEntry, titleIndex, percentage));
 }
 
 void DeviceManager::_onDebugResponseReceived(
     DeviceEntry deviceEntry, v_protocol::TDebugResponse debugResponse, bool isValid)
 {
-    publishLogged(new vp::DebugResponseReceived(deviceEntry, debugResponse, isValid));
+    ModuleReports::publish(*this, new vp::DebugResponseReceived(deviceEntry, debugResponse, isValid));
 }
 
 void DeviceManager::_onCommandConfirmReceived(
     DeviceEntry deviceEntry, v_protocol::TCommandConfirm commandConfirm, bool isValid)
 {
-    publishLogged(new vp::CommandConfirmReceived(deviceEntry, commandConfirm, isValid));
+    ModuleReports::publish(*this, new vp::CommandConfirmReceived(deviceEntry, commandConfirm, isValid));
 }
 
 } // namespace device_manager

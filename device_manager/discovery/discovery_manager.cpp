@@ -176,15 +176,6 @@ void DiscoveryManager::stopScanner()
     _discovery = nullptr; // deleted as its thread ended
 }
 
-void DiscoveryManager::publishOrReportError(event_topics::IMessage *message)
-{
-    const ReturnCode result = publish(message);
-    if (return_codes::isError(result)) {
-        return_codes::logBadResult(result);
-        _onError(TrStrings::InvalidConnection, TrStrings::InternalError);
-    }
-}
-
 void DiscoveryManager::onStartDiscovery(DeviceManagerCmdStartDiscoveryMessage message)
 {
     if (!message) {
@@ -241,12 +232,9 @@ void DiscoveryManager::onConnectToDevice(CmdConnectToDeviceMessage message)
     DeviceInterfaceInfo interfaceInfo = device.interfaceInfo;
     if (interfaceInfo.uuid.isEmpty())
         interfaceInfo.uuid = QUuid::createUuid().toString(QUuid::WithBraces);
-    const ReturnCode result = publish(new CmdCreateBleInterface(interfaceInfo, bluetoothInfo));
-    if (return_codes::isError(result)) {
-        return_codes::logBadResult(result);
-        _onError(TrStrings::InvalidConnection, TrStrings::InternalError);
+    if (return_codes::isError(
+            ModuleReports::publishOrReportError(*this, new CmdCreateBleInterface(interfaceInfo, bluetoothInfo))))
         return;
-    }
 
     const quint64 attempt = _pendingConnections.add(interfaceInfo, device.deviceInfo);
     const QString uuid = interfaceInfo.uuid;
@@ -262,7 +250,7 @@ void DiscoveryManager::pendingConnectionTimedOut(const QString &uuid, quint64 at
         return;
     qWarning() << "Interface creation timeout for: "
                << DeviceDiscoveryInfo { pending->interfaceInfo, pending->deviceInfo };
-    publishOrReportError(new CmdCloseInterface(pending->interfaceInfo));
+    ModuleReports::publishOrReportError(*this, new CmdCloseInterface(pending->interfaceInfo));
 }
 
 void DiscoveryManager::onDeviceInterfaceCreated(DeviceInterfaceCreatedMessage message)

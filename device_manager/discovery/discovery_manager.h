@@ -77,7 +77,6 @@ private:
     void stopScanner();
     // Queues `call` into this module's thread (from any thread).
     void queueHere(std::function<void()> call);
-    void publishOrReportError(event_topics::IMessage *message);
     void pendingConnectionTimedOut(const QString &uuid, quint64 attempt);
 
     const std::chrono::milliseconds _pendingConnectionTimeout;

@@ -18,4 +18,17 @@ ReturnCode ModuleReports::debug(event_core::ITopicSubscriber &module, const QStr
         module.publish(new event_topics::system::DebugHappend(SubmoduleIds::DeviceManager, title, text)));
 }
 
+ReturnCode ModuleReports::publish(event_core::ITopicSubscriber &module, event_topics::IMessage *message)
+{
+    return return_codes::logIfError(module.publish(message));
+}
+
+ReturnCode ModuleReports::publishOrReportError(event_core::ITopicSubscriber &module, event_topics::IMessage *message)
+{
+    const ReturnCode rc = publish(module, message);
+    if (return_codes::isError(rc))
+        error(module, TrStrings::InvalidConnection, TrStrings::InternalError);
+    return rc;
+}
+
 } // namespace device_manager

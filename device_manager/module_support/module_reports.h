@@ -8,6 +8,9 @@
 namespace event_core {
 class ITopicSubscriber;
 }
+namespace event_topics {
+class IMessage;
+}
 
 namespace device_manager {
 
@@ -20,6 +23,11 @@ class ModuleReports
 public:
     static ReturnCode error(event_core::ITopicSubscriber &module, TrStrings titleIndex, TrStrings textIndex);
     static ReturnCode debug(event_core::ITopicSubscriber &module, const QString &title, const QString &text);
+
+    // Publishes `message` from `module`; a failure is logged ("Bad result: ") and returned.
+    static ReturnCode publish(event_core::ITopicSubscriber &module, event_topics::IMessage *message);
+    // As publish, and a failure is also reported as ErrorHappend(0, 2).
+    static ReturnCode publishOrReportError(event_core::ITopicSubscriber &module, event_topics::IMessage *message);
 };
 
 } // namespace device_manager

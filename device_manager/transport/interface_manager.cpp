@@ -139,8 +139,7 @@ void InterfaceManager::onCmdCreateBleInterface(im::CmdCreateBleInterfaceMessage 
     const ReturnCode rc = interface->open();
     if (rc < 0) {
         return_codes::logBadResult(rc);
-        if (publishLogged(new im::CmdCloseInterface(info)) < 0)
-            publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
+        ModuleReports::publishOrReportError(*this, new im::CmdCloseInterface(info));
     }
 }
 
@@ -163,13 +162,13 @@ void InterfaceManager::onCmdCloseInterface(im::CmdCloseInterfaceMessage message)
 
 void InterfaceManager::_onPluggedIn(DeviceInterfaceInfo interfaceInfo)
 {
-    if (publishLogged(new im::DeviceInterfaceCreated(interfaceInfo)) < 0)
-        publishError(TrStrings::InvalidConnection, TrStrings::InternalError);
+    ModuleReports::publishOrReportError(*this, new im::DeviceInterfaceCreated(interfaceInfo));
 }
 
 void InterfaceManager::_onConnectionLost(DeviceEntry deviceEntry, DeviceInterfaceInfo interfaceInfo)
 {
-    publishLogged(new event_topics::device_manager::CmdDisconnectFromDevice(deviceEntry, interfaceInfo));
+    ModuleReports::publish(
+        *this, new event_topics::device_manager::CmdDisconnectFromDevice(deviceEntry, interfaceInfo));
 }
 
 void InterfaceManager::_onPluggedOut(DeviceInterfaceInfo interfaceInfo)
@@ -185,13 +184,13 @@ void InterfaceManager::_onPluggedOut(DeviceInterfaceInfo interfaceInfo)
     }
     discard(interface);
     qDebug() << "Interface pluggetOut: " << interfaceInfo;
-    publishLogged(new im::DeviceInterfacePluggetOut(interfaceInfo));
+    ModuleReports::publish(*this, new im::DeviceInterfacePluggetOut(interfaceInfo));
 }
 
 void InterfaceManager::_onDataReceived(
     DeviceEntry deviceEntry, DeviceInterfaceInfo interfaceInfo, v_protocol::TPacket packet)
 {
-    publishLogged(new im::PacketReceived(deviceEntry, interfaceInfo, packet));
+    ModuleReports::publish(*this, new im::PacketReceived(deviceEntry, interfaceInfo, packet));
 }
 
 void InterfaceManager::_onError(TrStrings titleIndex, TrStrings textIndex)
@@ -207,12 +206,12 @@ void InterfaceManager::_onDebug(QString text)
 void InterfaceManager::_onParameterChanged(
     DeviceInterfaceInfo interfaceInfo, ChangedInterfaceParameters changedParameters)
 {
-    publishLogged(new im::DeviceInterfaceParameterChanged(interfaceInfo, changedParameters));
+    ModuleReports::publish(*this, new im::DeviceInterfaceParameterChanged(interfaceInfo, changedParameters));
 }
 
 void InterfaceManager::_onDeviceDiscovered(DeviceDiscoveryInfo discoveryInfo)
 {
-    publishLogged(new event_topics::device_manager::DeviceDiscoveredInternal(discoveryInfo));
+    ModuleReports::publish(*this, new event_topics::device_manager::DeviceDiscoveredInternal(discoveryInfo));
 }
 
 bool InterfaceManager::isWellFormed(const DeviceInterfaceInfo *info)
@@ -223,14 +222,6 @@ bool InterfaceManager::isWellFormed(const DeviceInterfaceInfo *info)
         return false;
     }
     return true;
-}
-
-ReturnCode InterfaceManager::publishLogged(event_topics::IMessage *message)
-{
-    const ReturnCode rc = publish(message);
-    if (rc < 0)
-        return_codes::logBadResult(rc);
-    return rc;
 }
 
 void InterfaceManager::publishError(TrStrings titleIndex, TrStrings textIndex)

@@ -81,8 +81,6 @@ private:
     // A create or close command names an interface: the interface descriptor of a message (null for
     // a null message) with a uuid. Otherwise ErrorHappend(0, 2), the code logged, and false.
     bool isWellFormed(const DeviceInterfaceInfo *info);
-    // Publishes `message`; a failure is logged ("Bad result: ") and returned.
-    ReturnCode publishLogged(event_topics::IMessage *message);
     // ErrorHappend from the device manager's side with two text indexes.
     void publishError(TrStrings titleIndex, TrStrings textIndex);
     void connectInterface(IDeviceInterface *interface);
