@@ -17,6 +17,7 @@
 #include "simulator/transport/simulated_device_discovery.h"
 #include "simulator/transport/simulated_device_interface.h"
 #include "simulator/transport/simulated_transport.h"
+#include "testing/device_fixtures.h"
 
 #include <QTest>
 
@@ -32,19 +33,8 @@ constexpr int kWaitMs = 30000;
 // Devices are sighted every 20 ms, so discovery reports them after ~20 ms.
 constexpr std::chrono::milliseconds kAdvertisingInterval { 20 };
 
-inline const simulator::DeviceCatalog &shippedDevices()
-{
-    static const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
-    return catalog;
-}
-
-inline const simulator::DeviceDefinition &shippedDevice(const QString &id)
-{
-    const simulator::DeviceDefinition *definition = shippedDevices().find(id);
-    if (!definition)
-        qFatal("shipped device %s is missing", qPrintable(id));
-    return *definition;
-}
+using vk_testing::shippedDevice;
+using vk_testing::shippedDevices;
 
 class DeviceSide
 {

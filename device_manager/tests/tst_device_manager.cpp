@@ -21,7 +21,7 @@ constexpr device_manager::VkDevice::TaskTimeouts kTimeouts { 10000, 10000 };
 
 DeviceInterfaceInfo madeUpInterface(int n)
 {
-    return { InterfaceType::BLE, QStringLiteral("{d0000000-0000-4000-8000-%1}").arg(n, 12, 10, QLatin1Char('0')), 244 };
+    return vk_testing::bleDescriptor(n, 244);
 }
 
 DeviceDiscoveryInfo handOver(

@@ -5,6 +5,7 @@
 #include "simulator/device_catalog.h"
 #include "simulator/device_engine.h"
 #include "simulator/protocol_master.h"
+#include "testing/device_fixtures.h"
 #include "v_protocol/requests.h"
 #include "v_protocol/t_auth_request.h"
 
@@ -14,16 +15,12 @@ namespace sim_test {
 
 inline const simulator::DeviceCatalog &shipped()
 {
-    static const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
-    return catalog;
+    return vk_testing::shippedDevices();
 }
 
 inline simulator::DeviceDefinition device(const QString &id)
 {
-    const simulator::DeviceDefinition *definition = shipped().find(id);
-    if (!definition)
-        qFatal("shipped device %s is missing", qPrintable(id));
-    return *definition;
+    return vk_testing::shippedDevice(id);
 }
 
 inline QStringList deviceIds()

@@ -6,7 +6,7 @@
 #include "device_manager/session/tests/session_recorder.h"
 #include "device_manager/session/tests/simulated_device_link.h"
 #include "device_manager/session/vk_device.h"
-#include "simulator/device_catalog.h"
+#include "testing/device_fixtures.h"
 
 #include <QtTest>
 
@@ -21,14 +21,7 @@ constexpr int kTestTimeoutMs = 300;
 // Generous bound for waiting on a whole exchange.
 constexpr int kWaitMs = 20000;
 
-inline simulator::DeviceDefinition shippedDevice(const QString &id)
-{
-    static const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
-    const simulator::DeviceDefinition *definition = catalog.find(id);
-    if (!definition)
-        qFatal("shipped device %s is missing", qPrintable(id));
-    return *definition;
-}
+using vk_testing::shippedDevice;
 
 struct SessionHarness
 {
