@@ -8,9 +8,7 @@ namespace simulator {
 
 using namespace v_protocol;
 
-ProtocolMaster::ProtocolMaster(DeviceEngine &engine)
-    : _engine(engine), _interfacePacketSize(engine.linkModel().maximumPacketSize())
-{ }
+ProtocolMaster::ProtocolMaster(DeviceEngine &engine) : _engine(engine) { }
 
 TPacket ProtocolMaster::request(const QByteArray &payload)
 {
@@ -51,10 +49,7 @@ ReturnCode ProtocolMaster::authenticate(const QString &password, TAuthResponse &
         &TPacket::toAuthResponse, response);
     if (rc != ReturnCode::Ok || !response.isGranted())
         return rc;
-    // The session's rule: the device's size, unless the interface knows a smaller one.
-    const int device = response.maxPacketSize;
-    const int link = _interfacePacketSize;
-    _packetSize = (link <= 0 || link >= device) ? device : link;
+    _packetSize = negotiatedPacketSize(_engine.linkModel().maximumPacketSize(), response.maxPacketSize);
     return ReturnCode::Ok;
 }
 

@@ -30,9 +30,6 @@ public:
     // The negotiated packet size after authentication (as the session computes it), -1 before.
     int packetSize() const { return _packetSize; }
     int maxChunkDataSize() const { return _packetSize - v_protocol::kChunkPacketOverhead; }
-    // Overrides the interface's maximum packet size used in the negotiation (default: the link
-    // model's, as a BLE interface reports it).
-    void setInterfacePacketSize(int size) { _interfacePacketSize = size; }
 
     // A request with the next uid, the engine's serial number and the configurator's master uid.
     v_protocol::TPacket request(const QByteArray &payload);
@@ -62,7 +59,6 @@ private:
     quint32 _uid = 0;
     qint64 _nowUs = 0;
     int _packetSize = -1;
-    int _interfacePacketSize = 0;
 };
 
 } // namespace simulator

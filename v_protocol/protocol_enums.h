@@ -14,6 +14,14 @@ constexpr int kPacketFramingSize = 14;
 constexpr int kChunkHeaderSize = 12;
 // Packet size minus this is the largest amount of file data one chunk packet carries.
 constexpr int kChunkPacketOverhead = kPacketFramingSize + kChunkHeaderSize;
+
+// The packet size of an authenticated link: the device's size, unless the interface knows a
+// smaller one (an interface size of 0 or less means it knows none).
+constexpr int negotiatedPacketSize(int interfacePacketSize, int devicePacketSize)
+{
+    return (interfacePacketSize <= 0 || interfacePacketSize >= devicePacketSize) ? devicePacketSize
+                                                                                 : interfacePacketSize;
+}
 // Master identifier the configurator puts into every request.
 constexpr quint8 kMasterUid = 0x42;
 

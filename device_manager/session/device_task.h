@@ -34,7 +34,6 @@ struct DeviceTask
     // The last chunk request sent (raw reads: the opening request too).
     v_protocol::TChunkRequest window;
 
-    DeviceTask() = default;
     DeviceTask(DeviceTaskType taskType, qint32 taskSubtype, const v_protocol::TPacket &taskRequest);
 
     bool isRead() const;

@@ -41,12 +41,6 @@ bool isRequestType(TPayloadType type)
     }
 }
 
-// Payload types 15 ... 254 have no meaning yet.
-bool isUnassignedType(TPayloadType type)
-{
-    return quint8(type) > quint8(TPayloadType::FileClearResponse) && type != TPayloadType::NoData;
-}
-
 } // namespace
 
 void VkDevice::setDefaultTaskTimeouts(const TaskTimeouts &timeouts)
@@ -79,17 +73,6 @@ VkDevice::~VkDevice()
     _currentTask.reset();
     _tasks.clear();
     qDebug() << "Device deleted: " << _deviceEntry;
-}
-
-int VkDevice::negotiatedPacketSize(int interfacePacketSize, int devicePacketSize)
-{
-    const int m = interfacePacketSize;
-    const int d = devicePacketSize;
-    const bool noLimit = m == 0 || m == -1;
-    int size = (noLimit || m >= d) ? d : m;
-    if (!noLimit && size > m)
-        size = m;
-    return size;
 }
 
 // Operations ------------------------------------------------------------------------------------------
@@ -208,8 +191,9 @@ ReturnCode VkDevice::_queueWrite(uint8_t fileId, const QByteArray &data, int ali
 
 void VkDevice::onInterfaceParameterChanged(const DeviceInterfaceInfo &info, ChangedInterfaceParameters changed)
 {
-    if (info == _discoveryInfo.interfaceInfo)
-        _discoveryInfo.interfaceInfo = info;
+    if (info != _discoveryInfo.interfaceInfo)
+        return; // another link's change
+    _discoveryInfo.interfaceInfo = info;
     if (changed.testFlag(InterfaceParameterFlag::MaximumPacketSize))
         _computePacketSize();
 }
@@ -255,12 +239,8 @@ void VkDevice::abandonTasks()
     _endActiveTask();
     std::move(_tasks.begin(), _tasks.end(), std::back_inserter(abandoned));
     _tasks.clear();
-    for (const TaskPointer &task : abandoned) {
-        if (task->isTransfer())
-            _failTask(task.get());
-        else
-            _reportRequestFailure(*task);
-    }
+    for (const TaskPointer &task : abandoned)
+        _reportTaskFailure(*task);
 }
 
 void VkDevice::_queueCheckTaskRoutine()
@@ -325,23 +305,9 @@ void VkDevice::_taskTimeout()
 
     // A task that is no longer active has had its result already.
     if (_currentTask && wasActive) {
-        const TPacket &request = _currentTask->request;
-        switch (request.payloadType) {
-        case TPayloadType::AuthenticationRequest:
-            qWarning() << _deviceEntry << " AuthenticationRequest timeout:" << request;
-            _onAuthFailed();
-            break;
-        case TPayloadType::FileChunk:
-        case TPayloadType::FileChunkRequest: _failTask(_currentTask.get()); break;
-        case TPayloadType::CommandRequest:
-        case TPayloadType::DebugRequest:
-        case TPayloadType::FileNameRequest:
-        case TPayloadType::FileClearRequest: _reportRequestFailure(*_currentTask); break;
-        default:
-            if (!isUnassignedType(request.payloadType))
-                qWarning() << _deviceEntry << "Received unsupported requestType packet:" << request;
-            break;
-        }
+        if (_currentTask->request.payloadType == TPayloadType::AuthenticationRequest)
+            qWarning() << _deviceEntry << " AuthenticationRequest timeout:" << _currentTask->request;
+        _reportTaskFailure(*_currentTask);
     }
     _endActiveTask();
     _queueCheckTaskRoutine();
@@ -479,11 +445,19 @@ void VkDevice::_computePacketSize()
         return;
     const int m = _discoveryInfo.interfaceInfo.maximumPacketSize;
     const int d = _authResponse.maxPacketSize;
-    const int size = negotiatedPacketSize(m, d);
+    const int size = v_protocol::negotiatedPacketSize(m, d);
     _maximumPacketSize = size;
     _maximumChunkDataSize = size - v_protocol::kChunkPacketOverhead;
     qDebug().nospace() << "Device[" << _deviceEntry << "], maximumPacketSizeFromAuth[" << d << "], interfaceMTU[" << m
                        << "] - so maximumPacketSize: " << size << ", maximumChunkDataSize:" << _maximumChunkDataSize;
+}
+
+void VkDevice::_reportTaskFailure(const DeviceTask &task)
+{
+    if (task.isTransfer())
+        _failTask(&task);
+    else
+        _reportRequestFailure(task);
 }
 
 void VkDevice::_reportRequestFailure(const DeviceTask &task)

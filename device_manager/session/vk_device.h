@@ -75,11 +75,6 @@ public:
     bool isIdle() const { return !_isTaskActive && !_currentTask && _tasks.empty(); }
 
     void setTaskTimeouts(const TaskTimeouts &timeouts) { _timeouts = timeouts; }
-    const TaskTimeouts &taskTimeouts() const { return _timeouts; }
-
-    // The packet size from the interface's limit and the size the device announced: the device's
-    // size unless the interface reports a smaller limit (-1 and 0 mean no known limit).
-    static int negotiatedPacketSize(int interfacePacketSize, int devicePacketSize);
 
     // Operations for the device manager. Each that adds a task appends it to the queue and starts
     // the next task at once when the session is idle.
@@ -174,6 +169,8 @@ private:
     // The failure report of a request task: authFailed, or the answer's result signal with its
     // default value and isValid false.
     void _reportRequestFailure(const DeviceTask &task);
+    // The failure report of any task: _failTask for a transfer, _reportRequestFailure otherwise.
+    void _reportTaskFailure(const DeviceTask &task);
 
     DeviceDiscoveryInfo _discoveryInfo;
     DeviceEntry _deviceEntry;

@@ -80,8 +80,7 @@ void SimulatedDeviceLink::deliver(const simulator::ReplyItem &item)
     }
     TPacket packet;
     if (TPacket::fromByteArray(item.bytes, packet) != ReturnCode::Ok || packet.slaveSerial != definition().serial) {
-        ++_dropped;
-        return;
+        return; // unparsable, or for another serial number
     }
     if (_answerFilter)
         _answerFilter(packet);

@@ -62,8 +62,6 @@ public:
     int deepestRequestNesting() const { return _deepestNesting; }
     // Every request the session sent, in order.
     const QList<v_protocol::TPacket> &requests() const { return _requests; }
-    // Answers dropped because they did not parse or were for another serial number.
-    int droppedAnswers() const { return _dropped; }
 
 public slots:
     void handleRequest(device_manager::DeviceEntry deviceEntry, device_manager::DeviceInterfaceInfo interfaceInfo,
@@ -83,7 +81,6 @@ private:
     std::function<void(v_protocol::TPacket &)> _answerFilter;
     QList<v_protocol::TPacket> _requests;
     int _pending = 0;
-    int _dropped = 0;
     int _nesting = 0;
     int _deepestNesting = 0;
     bool _linkUp = true;
