@@ -18,7 +18,7 @@ QByteArray TChunk::toPayload() const
 ReturnCode TPacket::toChunk(TChunk &out) const
 {
     out = TChunk();
-    ReturnCode rc = checkPayload(TPayloadType::FileChunk, kChunkHeaderSize, -1);
+    const ReturnCode rc = checkPayload(TPayloadType::FileChunk, kChunkHeaderSize, -1);
     if (rc != ReturnCode::Ok)
         return rc;
     ByteReader reader(payloadData);
@@ -31,9 +31,7 @@ ReturnCode TPacket::toChunk(TChunk &out) const
         logText(QStringLiteral("Invalid size check: payload.dataSize[%1], but expected [%2]")
                     .arg(out.dataSize)
                     .arg(reader.remaining()));
-        rc = ReturnCode::ErrParsingInvalidSize;
-        return_codes::logBadResult(rc);
-        return rc;
+        return return_codes::logIfError(ReturnCode::ErrParsingInvalidSize);
     }
     out.data = reader.rest();
     return ReturnCode::Ok;

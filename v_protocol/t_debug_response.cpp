@@ -17,7 +17,7 @@ QByteArray TDebugResponse::toPayload() const
 ReturnCode TPacket::toDebugResponse(TDebugResponse &out) const
 {
     out = TDebugResponse();
-    ReturnCode rc = checkPayload(TPayloadType::DebugResponse, TDebugResponse::kHeaderSize, -1);
+    const ReturnCode rc = checkPayload(TPayloadType::DebugResponse, TDebugResponse::kHeaderSize, -1);
     if (rc != ReturnCode::Ok)
         return rc;
     ByteReader reader(payloadData);
@@ -27,9 +27,7 @@ ReturnCode TPacket::toDebugResponse(TDebugResponse &out) const
         logText(QStringLiteral("Invalid debugData size: from packet[%1], but exist[%2]")
                     .arg(out.dataSize)
                     .arg(reader.remaining()));
-        rc = ReturnCode::ErrParsingInvalidSize;
-        return_codes::logBadResult(rc);
-        return rc;
+        return return_codes::logIfError(ReturnCode::ErrParsingInvalidSize);
     }
     out.debugData = reader.rest();
     return ReturnCode::Ok;

@@ -11,12 +11,6 @@ namespace {
 constexpr qsizetype kHeadSize = 12;
 constexpr qsizetype kCrcSize = 2;
 
-ReturnCode fail(ReturnCode code)
-{
-    return_codes::logBadResult(code);
-    return code;
-}
-
 } // namespace
 
 ReturnCode TPacket::fromByteArray(const QByteArray &bytes, TPacket &packet)
@@ -25,7 +19,7 @@ ReturnCode TPacket::fromByteArray(const QByteArray &bytes, TPacket &packet)
     const qsizetype length = bytes.size();
     if (length < kPacketFramingSize) {
         logText(QStringLiteral("Invalid packet size: %1").arg(length));
-        return fail(ReturnCode::ErrParsingInvalidSize);
+        return return_codes::logIfError(ReturnCode::ErrParsingInvalidSize);
     }
 
     const quint16 received = qFromLittleEndian<quint16>(bytes.constData() + length - kCrcSize);
@@ -35,7 +29,7 @@ ReturnCode TPacket::fromByteArray(const QByteArray &bytes, TPacket &packet)
         logText(QStringLiteral("Invalid packet CRC: from packet[0x%1], calculated[0x%2]")
                     .arg(received, 4, 16, QChar(u'0'))
                     .arg(calculated, 4, 16, QChar(u'0')));
-        return fail(ReturnCode::ErrParsingInvalidCrc);
+        return return_codes::logIfError(ReturnCode::ErrParsingInvalidCrc);
     }
 
     ByteReader reader(bytes);
@@ -49,7 +43,7 @@ ReturnCode TPacket::fromByteArray(const QByteArray &bytes, TPacket &packet)
         logText(QStringLiteral("Invalid packet data size: from packet dataSize[%1], packet size[%2]")
                     .arg(packet.size)
                     .arg(length));
-        return fail(ReturnCode::ErrParsingInvalidSize);
+        return return_codes::logIfError(ReturnCode::ErrParsingInvalidSize);
     }
 
     packet.payloadData = bytes.mid(kHeadSize, length - kPacketFramingSize);
@@ -93,10 +87,10 @@ TPacket TPacket::makeResponse(const QByteArray &payload, quint32 uid, quint32 sl
 ReturnCode TPacket::checkPayload(TPayloadType expected, qsizetype minLength, qsizetype maxLength) const
 {
     if (payloadType != expected)
-        return fail(ReturnCode::ErrParsingWrongPayloadType);
+        return return_codes::logIfError(ReturnCode::ErrParsingWrongPayloadType);
     const qsizetype length = payloadData.size();
     if (length < minLength || (maxLength >= 0 && length > maxLength))
-        return fail(ReturnCode::ErrParsingInvalidSize);
+        return return_codes::logIfError(ReturnCode::ErrParsingInvalidSize);
     return ReturnCode::Ok;
 }
 
