@@ -4,6 +4,7 @@
 
 #include "event_core/i_topic_subscriber.h"
 #include "event_topics/messages/message_catalogue.h"
+#include "testing/bus_subscriptions.h"
 
 #include <QList>
 
@@ -22,22 +23,16 @@ public:
     QList<event_topics::interface_manager::CmdCloseInterfaceMessage> closeRequests;
     QList<event_topics::system::ErrorHappendMessage> errors;
 
-    // Asks for every subscription; true once all are confirmed (poll with QTRY_VERIFY).
-    void subscribeAll()
+    // Subscribes to everything recorded here; true once every subscription is confirmed.
+    bool subscribeAll(int timeoutMs)
     {
-        subscribe(event_topics::device_manager::DeviceManagerDeviceDiscovered::topic(), QStringLiteral("onDiscovered"));
-        subscribe(event_topics::interface_manager::CmdCreateBleInterface::topic(), QStringLiteral("onCreate"));
-        subscribe(event_topics::device_manager::CmdConnectToDeviceInternal::topic(), QStringLiteral("onConnect"));
-        subscribe(event_topics::interface_manager::CmdCloseInterface::topic(), QStringLiteral("onClose"));
-        subscribe(event_topics::system::ErrorHappend::topic(), QStringLiteral("onError"));
-    }
-    bool allConfirmed() const
-    {
-        return isSubscribed(event_topics::device_manager::DeviceManagerDeviceDiscovered::topic())
-            && isSubscribed(event_topics::interface_manager::CmdCreateBleInterface::topic())
-            && isSubscribed(event_topics::device_manager::CmdConnectToDeviceInternal::topic())
-            && isSubscribed(event_topics::interface_manager::CmdCloseInterface::topic())
-            && isSubscribed(event_topics::system::ErrorHappend::topic());
+        return vk_testing::subscribeAndConfirm(*this,
+            { { event_topics::device_manager::DeviceManagerDeviceDiscovered::topic(), QStringLiteral("onDiscovered") },
+                { event_topics::interface_manager::CmdCreateBleInterface::topic(), QStringLiteral("onCreate") },
+                { event_topics::device_manager::CmdConnectToDeviceInternal::topic(), QStringLiteral("onConnect") },
+                { event_topics::interface_manager::CmdCloseInterface::topic(), QStringLiteral("onClose") },
+                { event_topics::system::ErrorHappend::topic(), QStringLiteral("onError") } },
+            timeoutMs);
     }
 
     int errorCount(device_manager::TrStrings title, device_manager::TrStrings text) const

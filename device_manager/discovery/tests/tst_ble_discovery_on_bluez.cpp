@@ -95,8 +95,7 @@ void TestBleDiscoveryOnBluez::init()
 {
     QVERIFY(event_bus::BusManager::createInstance(nullptr));
     _probe = new BusProbe;
-    _probe->subscribeAll();
-    QTRY_VERIFY_WITH_TIMEOUT(_probe->allConfirmed(), kWait);
+    QVERIFY(_probe->subscribeAll(kWait));
     DiscoveryManager::setDiscoveryFactory({}); // the production scanner
     QVERIFY(DiscoveryManager::createInstance(nullptr));
 }

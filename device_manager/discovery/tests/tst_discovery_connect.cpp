@@ -47,8 +47,7 @@ void TestDiscoveryConnect::init()
 {
     QVERIFY(event_bus::BusManager::createInstance(nullptr));
     _probe = new BusProbe;
-    _probe->subscribeAll();
-    QTRY_VERIFY_WITH_TIMEOUT(_probe->allConfirmed(), kWait);
+    QVERIFY(_probe->subscribeAll(kWait));
     // As start-up would: the transport is chosen once, then the modules are made.
     simulator::SimulatedTransport::install(
         std::make_shared<simulator::DevicePark>(simulator::DeviceCatalog::builtIn()));

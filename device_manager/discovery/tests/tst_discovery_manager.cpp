@@ -111,8 +111,7 @@ void TestDiscoveryManager::init()
 {
     QVERIFY(event_bus::BusManager::createInstance(nullptr));
     _probe = new BusProbe;
-    _probe->subscribeAll();
-    QTRY_VERIFY_WITH_TIMEOUT(_probe->allConfirmed(), kWait);
+    QVERIFY(_probe->subscribeAll(kWait));
     const auto park = _park;
     startManager([this, park]() {
         auto *scanner = new simulator::SimulatedDeviceDiscovery(park, kAdvertisingInterval);
