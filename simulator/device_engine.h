@@ -86,9 +86,6 @@ public:
     const EngineCounters &counters() const { return _counters; }
     void resetCounters() { _counters = EngineCounters(); }
 
-    // Queues text for the next debug requests.
-    void queueDebugText(const QString &text) { _debug.append(text); }
-
 private:
     struct Write
     {

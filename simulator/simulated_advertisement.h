@@ -17,7 +17,6 @@ namespace simulator {
 struct SimulatedAdvertisement
 {
     static constexpr quint16 kTestCompanyId = 0xFFFF; // reserved for tests and internal use
-    static constexpr qsizetype kFixedSize = 10;
 
     QString name;
     QString address; // "C4:7F:51:00:10:01"

@@ -58,7 +58,7 @@ device_manager::InterfaceManager::InterfaceFactory SimulatedDeviceInterface::fac
 
 bool SimulatedDeviceInterface::isOpen()
 {
-    return _isOpen;
+    return _state != LinkState::Idle;
 }
 
 ReturnCode SimulatedDeviceInterface::open()
@@ -69,7 +69,6 @@ ReturnCode SimulatedDeviceInterface::open()
     _due.clear();
     _deliveryTimer->stop();
     _plugOutTimer->stop();
-    _isOpen = true;
     _state = LinkState::Connecting;
     _connectTimer->start();
     return ReturnCode::Ok;
@@ -78,10 +77,7 @@ ReturnCode SimulatedDeviceInterface::open()
 ReturnCode SimulatedDeviceInterface::close()
 {
     switch (_state) {
-    case LinkState::Idle:
-        if (_isOpen)
-            reportPluggedOut();
-        break;
+    case LinkState::Idle: break; // nothing open, nothing to report
     case LinkState::Connecting:
     case LinkState::Connected:
         if (_state == LinkState::Connected)
@@ -105,12 +101,7 @@ ReturnCode SimulatedDeviceInterface::sendPacket(device_manager::DeviceEntry, v_p
     }
     if (cutsHere()) {
         qDebug() << "Simulated link cut at packet" << _carried << "(sent) for" << _interfaceInfo;
-        dropEngineLink();
-        _due.clear();
-        _deliveryTimer->stop();
-        _state = LinkState::Closing;
-        _plugOutTimer->start();
-        return ReturnCode::Ok;
+        return close();
     }
     const QByteArray bytes = packet.toByteArray();
     ReplyItems items;
@@ -135,7 +126,7 @@ ReturnCode SimulatedDeviceInterface::sendPacket(device_manager::DeviceEntry, v_p
 
 int SimulatedDeviceInterface::maximumPacketSize()
 {
-    return _state == LinkState::Connected && _isOpen ? _linkPacketSize : -1;
+    return _state == LinkState::Connected ? _linkPacketSize : -1;
 }
 
 void SimulatedDeviceInterface::connectLink()
@@ -147,7 +138,6 @@ void SimulatedDeviceInterface::connectLink()
     });
     if (!found) {
         qWarning() << "Simulated device not found:" << _address << "for" << _interfaceInfo;
-        _state = LinkState::Idle;
         reportPluggedOut();
         return;
     }
@@ -167,7 +157,6 @@ void SimulatedDeviceInterface::deliverDue()
             // The engine has dropped its side already: a remote disconnect.
             qDebug() << "Simulated device dropped the link:" << _address << "for" << _interfaceInfo;
             _due.clear();
-            _state = LinkState::Idle;
             reportPluggedOut();
             return;
         }
@@ -208,7 +197,6 @@ bool SimulatedDeviceInterface::cutsHere()
 void SimulatedDeviceInterface::reportPluggedOut()
 {
     _state = LinkState::Idle;
-    _isOpen = false;
     emit pluggedOut(_interfaceInfo);
 }
 

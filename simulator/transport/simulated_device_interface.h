@@ -88,7 +88,6 @@ private:
     const std::shared_ptr<DevicePark> _park;
     std::shared_ptr<LinkCut> _cut;
     int _carried = 0; // packets carried since the link came up
-    bool _isOpen = false;
     LinkState _state = LinkState::Idle;
     int _linkPacketSize = -1;
     QList<Due> _due; // answers on their way, in delivery order
