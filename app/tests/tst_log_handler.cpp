@@ -1,4 +1,5 @@
 #include "app/log_handler.h"
+#include "testing/process_run.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -19,17 +20,14 @@ struct ProbeRun
 
 ProbeRun runProbe(const QString &scenario)
 {
-    QProcess process;
-    process.start(QStringLiteral(LOG_PROBE_PATH), { scenario });
+    const vk_testing::ProcessRun process = vk_testing::runProcess(QStringLiteral(LOG_PROBE_PATH), { scenario });
     ProbeRun run;
-    if (!process.waitForFinished(120000))
+    if (!process.finished)
         return run;
-    run.exitCode = process.exitCode();
-    run.status = process.exitStatus();
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    run.lines = out.split(QLatin1Char('\n'));
-    if (!run.lines.isEmpty() && run.lines.last().isEmpty())
-        run.lines.removeLast();
+    run.exitCode = process.exitCode;
+    run.status = process.status;
+    for (const QByteArray &line : process.outLines())
+        run.lines << QString::fromUtf8(line);
     return run;
 }
 

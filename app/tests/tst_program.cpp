@@ -2,6 +2,7 @@
 #include "app/app_identity.h"
 #include "settings/encrypted_settings.h"
 #include "simulator/device_catalog.h"
+#include "testing/process_run.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -35,7 +36,6 @@ struct ProgramRun
 // Runs the program with --quit-after-load and `arguments`, its per-user folders inside `home`.
 ProgramRun runProgram(const QTemporaryDir &home, const QStringList &arguments = {})
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
@@ -43,13 +43,13 @@ ProgramRun runProgram(const QTemporaryDir &home, const QStringList &arguments = 
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     // Without a Bluetooth stack on the test machine Qt Bluetooth warns about it; that is not ours.
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.bluetooth*=false"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PROGRAM_PATH), QStringList { QStringLiteral("--quit-after-load") } + arguments);
+    const vk_testing::ProcessRun process = vk_testing::runProcess(
+        QStringLiteral(PROGRAM_PATH), QStringList { QStringLiteral("--quit-after-load") } + arguments, {}, env);
     ProgramRun run;
-    run.finished = process.waitForFinished(120000);
-    run.status = process.exitStatus();
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.finished = process.finished;
+    run.status = process.status;
+    run.exitCode = process.exitCode;
+    run.out = QString::fromUtf8(process.out);
     return run;
 }
 

@@ -2,6 +2,7 @@
 // store (settings_file_format.py, Python standard library only), in both directions.
 #include "settings/encrypted_settings.h"
 #include "testing/log_capture.h"
+#include "testing/process_run.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,18 +26,9 @@ struct ScriptRun
 
 ScriptRun runScript(const QStringList &arguments, const QByteArray &input = QByteArray())
 {
-    QProcess process;
-    process.start(QStringLiteral(PYTHON_PATH), QStringList { QStringLiteral(SCRIPT_PATH) } + arguments);
-    ScriptRun run;
-    if (!process.waitForStarted(60000))
-        return run;
-    process.write(input);
-    process.closeWriteChannel();
-    run.finished = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    const vk_testing::ProcessRun process = vk_testing::runProcess(
+        QStringLiteral(PYTHON_PATH), QStringList { QStringLiteral(SCRIPT_PATH) } + arguments, input);
+    return { process.exitedNormally(), process.exitCode, process.out, process.err };
 }
 
 } // namespace

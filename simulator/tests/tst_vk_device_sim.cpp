@@ -3,6 +3,7 @@
 
 #include "simulator/failure_mode.h"
 #include "simulator/hex_lines.h"
+#include "testing/process_run.h"
 
 #include <QProcess>
 
@@ -20,24 +21,14 @@ struct Run
 
 Run run(const QStringList &arguments, const QByteArray &input = QByteArray())
 {
-    QProcess process;
-    process.start(QStringLiteral(VK_DEVICE_SIM), arguments);
+    const vk_testing::ProcessRun process = vk_testing::runProcess(
+        QStringLiteral(VK_DEVICE_SIM), arguments, input, QProcessEnvironment::systemEnvironment(), 60000);
     Run result;
-    if (!process.waitForStarted(30000))
+    if (!process.finished)
         return result;
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    QByteArray out = process.readAllStandardOutput();
-    if (out.endsWith('\n'))
-        out.chop(1);
-    result.lines = out.isEmpty() ? QList<QByteArray>() : out.split('\n');
-    result.errors = process.readAllStandardError();
+    result.exitCode = process.status == QProcess::NormalExit ? process.exitCode : -1;
+    result.lines = process.outLines();
+    result.errors = process.err;
     return result;
 }
 
