@@ -4,34 +4,17 @@
 // group line), but repeated writing and reading must settle on a text that reads back unchanged.
 #include "settings/settings_cipher.h"
 #include "settings/settings_text_format.h"
+#include "testing/fuzz_support.h"
 
 #include <QSettings>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
-
-namespace {
-
-void check(bool condition, const char *what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "settings file fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const bool quiet = [] {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-        return true;
-    }();
-    Q_UNUSED(quiet);
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    vk_testing::silenceLogs();
+    const QByteArray bytes = vk_testing::bytesOf(data, size);
 
     // As a file. The compression flag is cleared: qUncompress reserves the length its header
     // declares (up to 4 GiB) before inflating, which is Qt's behaviour and not ours to fuzz.
@@ -40,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         file[1] = char(file.at(1) & ~settings::SettingsCipher::kFlagCompressed);
     settings::SettingsCipher cipher(Q_UINT64_C(0x3D8E51A7C42B96F0));
     const QByteArray plain = cipher.decrypt(file);
-    check(plain.isEmpty() || cipher.lastError() == settings::SettingsCipher::ErrorNoError, "data with an error");
+    vk_testing::require(
+        plain.isEmpty() || cipher.lastError() == settings::SettingsCipher::ErrorNoError, "data with an error");
 
     // As plain text: read and write until the text no longer changes.
     QByteArray text = bytes;
@@ -53,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         settled = written == text;
         text = written;
     }
-    check(settled, "the text did not settle after 8 rounds of writing and reading");
+    vk_testing::require(settled, "the text did not settle after 8 rounds of writing and reading");
 
     // And the whole text through the cipher.
     settings::SettingsCipher storeCipher = settings::SettingsCipher::forStore(Q_UINT64_C(0x3D8E51A7C42B96F0));
-    check(storeCipher.decrypt(storeCipher.encrypt(written)) == written, "cipher round trip");
+    vk_testing::require(storeCipher.decrypt(storeCipher.encrypt(written)) == written, "cipher round trip");
     return 0;
 }

@@ -8,28 +8,24 @@
 // clear: the bytes go to the engine as they are.
 #include "simulator/device_catalog.h"
 #include "simulator/device_engine.h"
+#include "testing/fuzz_support.h"
 #include "v_protocol/t_auth_request.h"
 
 #include <QByteArray>
 #include <QtGlobal>
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace simulator;
 
 namespace {
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using vk_testing::require;
 
 const QList<DeviceDefinition> &devices()
 {
     static const QList<DeviceDefinition> definitions = [] {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+        vk_testing::silenceLogs();
         return DeviceCatalog::builtIn().definitions();
     }();
     return definitions;

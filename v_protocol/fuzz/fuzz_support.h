@@ -2,38 +2,18 @@
 
 // Shared by the fuzz targets of the protocol library.
 
+#include "testing/fuzz_support.h"
 #include "v_protocol/t_chunked_file.h"
 #include "v_protocol/t_file_transfer.h"
 
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <cstdint>
-#include <cstdlib>
-
 namespace fuzz_support {
 
-// Decoders log every rejection; thousands of lines per second only slow the fuzzer down.
-inline void silenceLogs()
-{
-    static const bool once = [] {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-        return true;
-    }();
-    Q_UNUSED(once);
-}
-
-inline QByteArray bytesOf(const uint8_t *data, size_t size)
-{
-    return size == 0 ? QByteArray() : QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
-}
-
-// An invariant of the code under test; a violation is a finding.
-inline void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using vk_testing::bytesOf;
+using vk_testing::require;
+using vk_testing::silenceLogs;
 
 // A file image cut into chunks of `part` bytes, as a read would receive it.
 inline v_protocol::TChunkedFile chunksOf(const QByteArray &image, quint8 fileId, int part)

@@ -10,28 +10,24 @@
 #include "device_manager/session/vk_device.h"
 #include "simulator/device_catalog.h"
 #include "simulator/device_engine.h"
+#include "testing/fuzz_support.h"
 
 #include <QCoreApplication>
 #include <QList>
 
 #include <cstdint>
-#include <cstdlib>
 
 using device_manager::VkDevice;
 using v_protocol::TPacket;
 
 namespace {
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using vk_testing::require;
 
 const simulator::DeviceDefinition &fm200()
 {
     static const simulator::DeviceDefinition definition = [] {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+        vk_testing::silenceLogs();
         static int argc = 1;
         static char name[] = "fuzz_device_session";
         static char *argv[] = { name, nullptr };
