@@ -19,18 +19,24 @@ HexLines::Kind HexLines::parse(const QByteArray &line, QByteArray &bytes)
         return Kind::Blank;
     if (text.startsWith("0x") || text.startsWith("0X"))
         text.remove(0, 2);
+    return decode(text, bytes) && !bytes.isEmpty() ? Kind::Packet : Kind::Invalid;
+}
+
+bool HexLines::decode(const QByteArray &text, QByteArray &bytes)
+{
+    bytes.clear();
     QByteArray digits;
     digits.reserve(text.size());
-    for (char c : std::as_const(text)) {
+    for (char c : text) {
         if (isHexDigit(c))
             digits.append(c);
         else if (c != ' ' && c != '\t' && c != ':' && c != '-')
-            return Kind::Invalid;
+            return false;
     }
-    if (digits.isEmpty() || digits.size() % 2 != 0)
-        return Kind::Invalid;
+    if (digits.size() % 2 != 0)
+        return false;
     bytes = QByteArray::fromHex(digits);
-    return Kind::Packet;
+    return true;
 }
 
 QByteArray HexLines::format(const QByteArray &bytes)

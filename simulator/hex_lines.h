@@ -17,6 +17,9 @@ public:
 
     // Hexadecimal digit pairs; spaces, tabs, ":" and "-" between pairs are allowed, "0x" in front too.
     static Kind parse(const QByteArray &line, QByteArray &bytes);
+    // Hexadecimal digit pairs with the separators above and nothing else; empty text gives no bytes.
+    // False (and `bytes` empty) for anything else.
+    static bool decode(const QByteArray &text, QByteArray &bytes);
     // Lower-case digit pairs without separators, followed by a line feed.
     static QByteArray format(const QByteArray &bytes);
 };

@@ -1,5 +1,7 @@
 #include "simulator/json_reader.h"
 
+#include "simulator/hex_lines.h"
+
 #include <cmath>
 
 namespace simulator {
@@ -181,17 +183,8 @@ QStringList JsonReader::textList(const QString &key) const
 
 bool JsonReader::parseHex(const QString &text, QByteArray &result)
 {
-    QString digits = text;
-    digits.remove(QLatin1Char(' ')).remove(QLatin1Char(':'));
-    if (digits.size() % 2 != 0)
-        return false;
-    for (QChar c : digits) {
-        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
-                || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))))
-            return false;
-    }
-    result = QByteArray::fromHex(digits.toLatin1());
-    return true;
+    // Non-Latin-1 characters become '?', which is refused as any other non-digit.
+    return HexLines::decode(text.toLatin1(), result);
 }
 
 QByteArray JsonReader::hex(const QString &key) const

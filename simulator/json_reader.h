@@ -64,6 +64,7 @@ public:
 
     // Integer parsing shared with the value encoder: decimal, 0x hexadecimal, 0b binary, a sign.
     static bool parseInteger(const QJsonValue &value, qint64 &result);
+    // Hexadecimal digit pairs, separated or not as a hex line may be (see HexLines::decode).
     static bool parseHex(const QString &text, QByteArray &result);
 
 private:
