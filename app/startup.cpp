@@ -4,6 +4,8 @@
 #include "app/device_transport_option.h"
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
+#include "configurator/gui_qml_handler.h"
+#include "configurator/qml_types.h"
 #include "device_manager/device_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_topics/messages/message_meta_types.h"
@@ -52,7 +54,8 @@ int run(int argc, char **argv)
     const QString settingsFile = settingsFilePath();
     EncryptedSettings::createInstance(settingsFile, kSettingsKey);
     qDebug() << "Settings file: " << settingsFile;
-    // 7. Application core.
+    // 7. Application core, in the GUI thread; the QML engine owns it once the interface uses it.
+    configurator::GuiQmlHandler::createInstance();
     // 8. Device manager (with the discovery and interface managers), on the transport chosen above.
     transport.install();
     device_manager::DeviceManager::createInstance(&application);
@@ -64,6 +67,7 @@ int run(int argc, char **argv)
     QGuiApplication::setWindowIcon(QIcon(windowIconPath()));
 
     // 11. QML type registrations.
+    configurator::registerQmlTypes();
 
     // 12. Main document.
     QQmlApplicationEngine engine;
