@@ -15,7 +15,8 @@ inline const QString kResourcePrefix = QStringLiteral(":/configurator/resources/
 // "qrc" + prefix + "/qml/main.qml": qrc:/configurator/resources/VorlexIoTConfigurator/qml/main.qml
 QString mainDocumentUrl();
 
-// The window icon is the module's application icon (a resource path, not a qrc URL).
+// The window icon is the module's application icon, rendered at build time from
+// configurator/resources/VorlexIoTConfigurator/icons-src/app_icon.svg (a resource path, not a qrc URL).
 QString windowIconPath();
 
 // Settings file: <ConfigLocation>/appSettingsVorlexIoTConfigurator.cfg

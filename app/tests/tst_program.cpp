@@ -4,6 +4,7 @@
 #include "simulator/device_catalog.h"
 #include "testing/process_run.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -236,6 +237,9 @@ void TestProgram::identityValues()
     // The QML module's resources are linked in: main document, window icon and the style file at the root.
     QVERIFY(QFile::exists(app::kResourcePrefix + QStringLiteral("/qml/main.qml")));
     QVERIFY(QFile::exists(app::windowIconPath()));
+    const QImage icon(app::windowIconPath());
+    QVERIFY(!icon.isNull());
+    QCOMPARE(icon.width(), icon.height());
     QFile style(QStringLiteral(":/qtquickcontrols2.conf"));
     QVERIFY(style.open(QIODevice::ReadOnly));
     QVERIFY(style.readAll().contains("Style=Material"));
