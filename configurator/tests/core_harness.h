@@ -21,6 +21,7 @@
 #include "testing/device_fixtures.h"
 
 #include <QDesktopServices>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -158,8 +159,8 @@ public:
     void stop()
     {
         recorder.reset();
-        delete core;
-        core = nullptr;
+        // A QML engine that used the core as AppCore has deleted it already.
+        delete core.data();
         device_manager::DeviceManager::destroyInstance();
         simulator::SimulatedTransport::uninstall();
         device_manager::VkDevice::setDefaultTaskTimeouts({});
@@ -243,7 +244,7 @@ public:
     }
 
     QTemporaryDir dir;
-    GuiQmlHandler *core = nullptr;
+    QPointer<GuiQmlHandler> core;
     std::unique_ptr<SignalRecorder> recorder;
     std::shared_ptr<simulator::DevicePark> park;
     std::shared_ptr<simulator::SimulatedDeviceInterface::LinkCut> cut;
