@@ -294,6 +294,7 @@ private:
     // under.
     void storePassword(const QString &password);
     void disconnectRoutine();
+    void reportRefusedAuthentication(v_protocol::TAuthResult result);
     // Emits the dialog signal (every dialog of the core goes through here).
     void showDialog(const QString &title, const QString &text);
     void requestDataElementsFile(v_protocol::TMandatoryFileTypes fileType);

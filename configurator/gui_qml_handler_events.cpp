@@ -194,7 +194,24 @@ void GuiQmlHandler::onDeviceAuthFailed(dm::DeviceAuthFailedMessage message)
 {
     if (!acceptDeviceMessage(message, message ? message->deviceEntry : device_manager::DeviceEntry(), false))
         return;
-    publishError(tr("Error"), tr("Access denided"));
+    if (!_connected) {
+        // The user gave up on this device meanwhile: only its link goes.
+        disconnectRoutine();
+        return;
+    }
+    reportRefusedAuthentication(message->authResponse.authResult);
+}
+
+void GuiQmlHandler::reportRefusedAuthentication(v_protocol::TAuthResult result)
+{
+    // The device side reports a busy device as a failed authentication: the user is told to wait,
+    // not that the password was wrong.
+    if (result == TAuthResult::TooMany || result == TAuthResult::Busy) {
+        qDebug() << "Received busy auth status";
+        showWarning(tr("Information"), tr("Device is busy - wait or restart device"));
+    } else {
+        publishError(tr("Error"), tr("Access denided"));
+    }
     disconnectRoutine();
 }
 
@@ -206,6 +223,13 @@ void GuiQmlHandler::onDeviceAuthSuccessed(dm::DeviceAuthSuccessedMessage message
     }
     if (!acceptDeviceMessage(message, message->deviceEntry, false))
         return;
+    if (!_connected) {
+        // Authenticated after the user gave up on the device (cancelled, or an error ended the
+        // attempt): the session is not kept.
+        qDebug() << "Authentication after the connection was given up - disconnect";
+        publishMessage(new dm::CmdDisconnectFromDevice(deviceKey(), _currentDevice.interfaceInfo));
+        return;
+    }
     bool withDefaultPassword = false;
     if (EncryptedSettings::instance())
         withDefaultPassword = AppSettings::autoconnect();
@@ -248,13 +272,7 @@ void GuiQmlHandler::onDeviceAuthSuccessed(dm::DeviceAuthSuccessedMessage message
         passIfCurrent({ ConnectToDevice });
         return;
     }
-    if (result == TAuthResult::TooMany || result == TAuthResult::Busy) {
-        qDebug() << "Received busy auth status";
-        showWarning(tr("Information"), tr("Device is busy - wait or restart device"));
-    } else {
-        publishError(tr("Error"), tr("Access denided"));
-    }
-    disconnectRoutine();
+    reportRefusedAuthentication(result);
 }
 
 void GuiQmlHandler::onDeviceDisconnected(dm::DeviceDisconnectedMessage message)

@@ -72,10 +72,16 @@ void GuiQmlHandler::disconnectRoutine()
 {
     if (!_silentDisconnect)
         _skipAllTasks();
+    const bool authenticated = _authResponse.isGranted();
     if (_connected)
         _disconnectRequested = true;
     if (hasDisconnectableDevice())
         publishMessage(new dm::CmdDisconnectFromDevice(deviceKey(), _currentDevice.interfaceInfo));
+    // Before authentication there may be no session to report its end (a password dialog that was
+    // cancelled): the core ends the connection itself. A session that authenticates later is
+    // disconnected when it reports.
+    if (_connected && !authenticated && !_silentDisconnect)
+        resetDisconnectedState();
 }
 
 void GuiQmlHandler::appendConnectChain()

@@ -35,12 +35,17 @@ bool InterfaceTree::insert(VkInterfaceElement *element)
     node->id = quint16(element->id());
     node->parentId = quint16(element->parentId());
     node->element = element;
+    _byId[node->id].append(node.get());
     parent->children.push_back(std::move(node));
     return true;
 }
 
 InterfaceSortElement *InterfaceTree::find(quint16 id)
 {
+    const QList<InterfaceSortElement *> holders = _byId.value(id);
+    if (holders.size() <= 1)
+        return holders.value(0);
+    // Several nodes share the id: the first met depth-first wins.
     std::vector<InterfaceSortElement *> stack { &_root };
     while (!stack.empty()) {
         InterfaceSortElement *node = stack.back();

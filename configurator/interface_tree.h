@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QtGlobal>
 
@@ -42,6 +43,8 @@ private:
     InterfaceSortElement *find(quint16 id);
 
     InterfaceSortElement _root;
+    // Every node by id: an id held by one node needs no search.
+    QHash<quint16, QList<InterfaceSortElement *>> _byId { { 0, { &_root } } };
     bool _hierarchical = false;
 };
 

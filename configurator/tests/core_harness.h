@@ -21,6 +21,8 @@
 #include "testing/device_fixtures.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -135,6 +137,9 @@ public:
     {
         if (!dir.isValid())
             return false;
+        // Every start is a fresh installation.
+        QFile::remove(dir.filePath(QStringLiteral("settings.cfg")));
+        QDir(dir.filePath(QStringLiteral("data"))).removeRecursively();
         configurator::WorkFolders::setBaseForTesting(dir.filePath(QStringLiteral("data")));
         // Opening a saved file or report is watched, never launched.
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
