@@ -267,8 +267,10 @@ void GuiQmlHandler::_taskCheckDeviceInitializationDone()
     const int mask = int(_receivedFiles);
     if (applicationType() != 0 && (mask & AllFiles) != AllFiles) {
         qDebug() << ">>> NOT Received all neccessary files! " << mask;
-        showWarning(tr("Warning"),
-            tr("Device initialization failed! Received files[%1] but expected[%2]").arg(mask).arg(int(AllFiles)));
+        // A chain that told the user of its failure already does not repeat it in other words.
+        if (!_dialogShownInWork)
+            showWarning(tr("Warning"),
+                tr("Device initialization failed! Received files[%1] but expected[%2]").arg(mask).arg(int(AllFiles)));
     }
     qDebug() << ">>> Received all neccessary files!" << mask;
     if (_receivedFiles.testFlag(PersonalizationFile))

@@ -230,6 +230,33 @@ public:
         return waitFor([&]() { return isIdle() && recorder->count("appCoreUpdateConnStatus", from) > 0; }, timeoutMs);
     }
 
+    // Waits until what was published on the System topics so far (errors, diagnostics) has reached
+    // the core: a marker published now arrives after it.
+    bool settle()
+    {
+        const QString marker = QStringLiteral("settle %1").arg(++_settles);
+        _publisher.publish(new event_topics::system::DebugHappend(SubmoduleIds::Unknown, QStringLiteral("test"), marker));
+        return waitFor([&]() { return core->debugText().contains(marker); });
+    }
+
+    // The dialogs since `from` that report a problem (the device's own "info" dialogs left out).
+    QStringList problems(int from) const
+    {
+        QStringList result;
+        for (const QString &dialog : recorder->dialogs(from)) {
+            if (!dialog.startsWith(QStringLiteral("info: ")))
+                result << dialog;
+        }
+        return result;
+    }
+
+    bool isLinkUp(const simulator::DeviceDefinition &device)
+    {
+        bool up = false;
+        withEngine(device, [&](simulator::DeviceEngine &engine) { up = engine.isLinkUp(); });
+        return up;
+    }
+
     // Work on the engine of a device, as a test looks into the device.
     void withEngine(
         const simulator::DeviceDefinition &device, const std::function<void(simulator::DeviceEngine &)> &work)
@@ -254,6 +281,10 @@ public:
     std::shared_ptr<simulator::DevicePark> park;
     std::shared_ptr<simulator::SimulatedDeviceInterface::LinkCut> cut;
     OpenedFiles opened;
+
+private:
+    event_core::ITopicSubscriber _publisher;
+    int _settles = 0;
 };
 
 } // namespace core_testing
