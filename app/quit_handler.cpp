@@ -3,6 +3,7 @@
 #include "device_manager/device_manager.h"
 #include "event_bus/bus_manager.h"
 #include "settings/encrypted_settings.h"
+#include "v_fennic/t_fennic_handler.h"
 
 #include <QDebug>
 
@@ -13,6 +14,7 @@ void QuitHandler::operator()() const
     qDebug() << ">>>[quit] About to quit event, switch off modules:";
 
     qDebug() << ">>>[quit] v_fennic::TFennicHandler...";
+    v_fennic::TFennicHandler::destroyInstance();
 
     qDebug() << ">>>[quit] device_manager::DeviceManager...";
     device_manager::DeviceManager::destroyInstance();

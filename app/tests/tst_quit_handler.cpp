@@ -8,7 +8,9 @@
 #include "simulator/device_park.h"
 #include "simulator/transport/simulated_transport.h"
 #include "testing/log_capture.h"
+#include "v_fennic/t_fennic_handler.h"
 
+#include <QPointer>
 #include <QTemporaryDir>
 
 #include <QtTest>
@@ -23,6 +25,7 @@ private slots:
     void stopsTheSettingsStore();
     void stopsTheRunningBus();
     void stopsTheDeviceManagerWithItsModules();
+    void stopsTheFirmwareServerHandler();
 };
 
 namespace {
@@ -116,6 +119,23 @@ void TestQuitHandler::stopsTheDeviceManagerWithItsModules()
     QCOMPARE(device_manager::DeviceManager::instance(), nullptr);
     QCOMPARE(device_manager::DiscoveryManager::instance(), nullptr);
     QCOMPARE(device_manager::InterfaceManager::instance(), nullptr);
+    QCOMPARE(event_bus::BusManager::instance(), nullptr);
+}
+
+void TestQuitHandler::stopsTheFirmwareServerHandler()
+{
+    QVERIFY(event_bus::BusManager::createInstance(nullptr));
+    // Nothing listens there: its pings fail on the loopback interface alone.
+    v_fennic::TFennicHandler *handler
+        = v_fennic::TFennicHandler::createInstance(nullptr, QStringLiteral("https://127.0.0.1:1/"));
+    QVERIFY(handler);
+    QPointer<QThread> thread = handler->thread();
+
+    vk_testing::LogCapture capture;
+    app::QuitHandler {}();
+    QCOMPARE(quitLines(capture), kQuitLines);
+    QCOMPARE(v_fennic::TFennicHandler::instance(), nullptr);
+    QVERIFY(thread.isNull()); // its thread ended and is gone
     QCOMPARE(event_bus::BusManager::instance(), nullptr);
 }
 
