@@ -3,25 +3,38 @@
 set(VK_TEST_TIMEOUT 300 CACHE STRING "Per-test CTest timeout in seconds")
 
 # vk_add_qtest(<name> SOURCES <files...> LIBS <targets...> [ENVIRONMENT <VAR=value...>] [TIMEOUT <s>]
-#              [LABELS <labels...>])
-# Builds the QtTest executable tst_<name> and registers it with CTest, headless.
+#              [LABELS <labels...>] [PARTS <part...>])
+# Builds the QtTest executable tst_<name> and registers it with CTest, headless. A long suite can be
+# registered as PARTS that CTest runs in parallel: each part is a "+"-joined list of test functions,
+# registered as <name>_<first function>.
 # Label "spawns" marks tests that start child processes (TSan in clang 14 cannot follow Qt's fork).
 function(vk_add_qtest name)
     if(NOT VK_BUILD_TESTS OR VK_FUZZ)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT;LABELS;PARTS" ${ARGN})
     add_executable(tst_${name} ${ARG_SOURCES})
     target_link_libraries(tst_${name} PRIVATE Qt6::Test ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND tst_${name})
+    set(tests)
+    if(ARG_PARTS)
+        foreach(part IN LISTS ARG_PARTS)
+            string(REPLACE "+" ";" functions ${part})
+            list(GET functions 0 first)
+            add_test(NAME ${name}_${first} COMMAND tst_${name} ${functions})
+            list(APPEND tests ${name}_${first})
+        endforeach()
+    else()
+        add_test(NAME ${name} COMMAND tst_${name})
+        set(tests ${name})
+    endif()
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT ${VK_TEST_TIMEOUT})
     endif()
-    set_tests_properties(${name} PROPERTIES
+    set_tests_properties(${tests} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false;${ARG_ENVIRONMENT}")
     if(ARG_LABELS)
-        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+        set_tests_properties(${tests} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
 endfunction()
 
