@@ -283,7 +283,10 @@ void GuiQmlHandler::onDeviceDisconnected(dm::DeviceDisconnectedMessage message)
     }
     if (!acceptDeviceMessage(message, message->device, false))
         return;
-    resetDisconnectedState();
+    // Once disconnected, a late report of the same link must not end what the user started since
+    // (a new device list, say).
+    if (_connected)
+        resetDisconnectedState();
     passIfCurrent({ MakeDisconnect, MakeSilentDisconnect });
 }
 
@@ -302,7 +305,8 @@ void GuiQmlHandler::onDeviceInterfacePluggetOut(im::DeviceInterfacePluggetOutMes
     if (message->interfaceInfo != _currentDevice.interfaceInfo)
         return;
     appendDebugText(tr("Warning! Bluetooth interface disconnected\n"));
-    resetDisconnectedState();
+    if (_connected)
+        resetDisconnectedState();
 }
 
 // Files.

@@ -235,7 +235,8 @@ public:
     bool settle()
     {
         const QString marker = QStringLiteral("settle %1").arg(++_settles);
-        _publisher.publish(new event_topics::system::DebugHappend(SubmoduleIds::Unknown, QStringLiteral("test"), marker));
+        _publisher.publish(
+            new event_topics::system::DebugHappend(SubmoduleIds::Unknown, QStringLiteral("test"), marker));
         return waitFor([&]() { return core->debugText().contains(marker); });
     }
 

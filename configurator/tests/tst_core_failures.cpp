@@ -16,12 +16,12 @@ namespace {
 constexpr int kSessionTimeoutMs = 750;
 constexpr int kJobTimeoutMs = 500;
 
-const QList<GuiQmlHandler::TAppTaskType> kDeviceJobs = { GuiQmlHandler::ConnectToDevice,
-    GuiQmlHandler::MakeTimeSynchronization, GuiQmlHandler::GetApplicationInfo, GuiQmlHandler::GetFileInfo,
-    GuiQmlHandler::GetSlaveProfile, GuiQmlHandler::GetSettings, GuiQmlHandler::GetPersonalization,
-    GuiQmlHandler::GetState, GuiQmlHandler::SaveSettings, GuiQmlHandler::SavePersonalization,
-    GuiQmlHandler::ExecuteCommand, GuiQmlHandler::GetRawFile, GuiQmlHandler::ClearRawFile,
-    GuiQmlHandler::MakeDisconnect, GuiQmlHandler::MakeSilentDisconnect };
+const QList<GuiQmlHandler::TAppTaskType> kDeviceJobs
+    = { GuiQmlHandler::ConnectToDevice, GuiQmlHandler::MakeTimeSynchronization, GuiQmlHandler::GetApplicationInfo,
+          GuiQmlHandler::GetFileInfo, GuiQmlHandler::GetSlaveProfile, GuiQmlHandler::GetSettings,
+          GuiQmlHandler::GetPersonalization, GuiQmlHandler::GetState, GuiQmlHandler::SaveSettings,
+          GuiQmlHandler::SavePersonalization, GuiQmlHandler::ExecuteCommand, GuiQmlHandler::GetRawFile,
+          GuiQmlHandler::ClearRawFile, GuiQmlHandler::MakeDisconnect, GuiQmlHandler::MakeSilentDisconnect };
 
 enum class Action { GetSettings, SaveSettings, Command, ReadFile };
 
@@ -137,19 +137,13 @@ void TestCoreFailures::duringAction()
     // The failure and the action in one turn of the event loop: no poll comes between them.
     inject(failure);
     switch (Action(action)) {
-    case Action::GetSettings:
-        _core.core->getSettingsClicked();
-        break;
+    case Action::GetSettings: _core.core->getSettingsClicked(); break;
     case Action::SaveSettings:
         _core.element(104)->setData(90);
         _core.core->saveSettingsClicked();
         break;
-    case Action::Command:
-        _core.core->executeCommand(301);
-        break;
-    case Action::ReadFile:
-        _core.core->deviceFileCmdToRead(17);
-        break;
+    case Action::Command: _core.core->executeCommand(301); break;
+    case Action::ReadFile: _core.core->deviceFileCmdToRead(17); break;
     }
     checkRecovery(from, QString::fromLatin1(QTest::currentDataTag()));
 }

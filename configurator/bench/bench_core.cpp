@@ -1,0 +1,159 @@
+// The application core on the simulated transport, in real time:
+//   (a) the connect chain of each shipped device without link delays: host time from picking the
+//       device in the list to the engine being idle with the device connected;
+//   (b) the same with the definitions' link timing, next to the time the link itself needs for the
+//       chain's packets (each request and its answer take two connection intervals at best);
+//   (c) the GUI thread's processor time for one poll cycle (debug output and state of an idle device).
+#include "../tests/core_harness.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <ctime>
+#include <vector>
+
+using namespace core_testing;
+
+namespace {
+
+constexpr int kRuns = 5;
+
+[[noreturn]] void fail(const char *what)
+{
+    qFatal("bench_core: %s", what);
+}
+
+qint64 threadCpuUs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// Picks `device` from the list, answers the password at once, and returns the microseconds until
+// the chain ended with the device connected.
+qint64 connectOnce(CoreHarness &core, const simulator::DeviceDefinition &device)
+{
+    const QString uuid = core.openDeviceList(device);
+    if (uuid.isEmpty())
+        fail("device not listed");
+    QEventLoop loop;
+    QElapsedTimer timer;
+    qint64 us = -1;
+    const auto answer = QObject::connect(core.core, &GuiQmlHandler::appCorePasswordRequest, &loop,
+        [&]() { core.core->passwordEntered(device.rootPassword); });
+    const auto done = QObject::connect(core.core, &GuiQmlHandler::appCoreBusy, &loop, [&](bool busy) {
+        if (!busy && core.isIdle() && core.core->isConnected()
+            && core.core->receivedFiles().testFlag(GuiQmlHandler::SlaveProfile)) {
+            us = timer.nsecsElapsed() / 1000;
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    timer.start();
+    core.core->appCoreConnectToBleDevice(uuid);
+    loop.exec();
+    QObject::disconnect(answer);
+    QObject::disconnect(done);
+    if (us < 0)
+        fail("the connect chain did not end");
+    return us;
+}
+
+void disconnectDevice(CoreHarness &core)
+{
+    core.core->connectClicked();
+    if (!core.waitFor([&]() { return !core.core->isConnected() && core.isIdle(); }))
+        fail("no disconnect");
+}
+
+qint64 median(std::vector<qint64> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "*.debug=false");
+    QCoreApplication application(argc, argv);
+    QTextStream out(stdout);
+    CoreHarness core;
+    if (!core.start())
+        fail("the core did not start");
+
+    for (bool timed : { false, true }) {
+        for (const simulator::DeviceDefinition &device : shippedDevices().definitions()) {
+            simulator::LinkModel link;
+            core.withEngine(device, [&](simulator::DeviceEngine &engine) {
+                engine.setLinkTimingEnabled(timed);
+                link = engine.linkModel();
+            });
+            std::vector<qint64> times;
+            int requests = 0;
+            for (int run = 0; run < kRuns; ++run) {
+                core.withEngine(device, [](simulator::DeviceEngine &engine) { engine.resetCounters(); });
+                times.push_back(connectOnce(core, device));
+                core.withEngine(
+                    device, [&](simulator::DeviceEngine &engine) { requests = engine.counters().requestsReceived(); });
+                disconnectDevice(core);
+            }
+            const qint64 us = median(times);
+            if (!timed) {
+                out << QStringLiteral(
+                    "(a) connect chain of %1 without link delays (%2 requests), median of %3: %4 ms\n")
+                           .arg(device.id)
+                           .arg(requests)
+                           .arg(kRuns)
+                           .arg(double(us) / 1000, 0, 'f', 1);
+            } else {
+                const qint64 limitUs = qint64(requests) * 2 * link.connectionIntervalUs;
+                out << QStringLiteral("(b) connect chain of %1 with link timing (%2 requests, interval %3 ms), median "
+                                      "of %4: %5 ms, link limit %6 ms, %7 x the limit\n")
+                           .arg(device.id)
+                           .arg(requests)
+                           .arg(double(link.connectionIntervalUs) / 1000)
+                           .arg(kRuns)
+                           .arg(double(us) / 1000, 0, 'f', 1)
+                           .arg(double(limitUs) / 1000, 0, 'f', 1)
+                           .arg(double(us) / double(limitUs), 0, 'f', 2);
+            }
+            out.flush();
+        }
+    }
+
+    // (c) Poll cycles of a connected, idle fm200 without link delays.
+    const simulator::DeviceDefinition &fm200 = shippedDevice("fm200");
+    core.withEngine(fm200, [](simulator::DeviceEngine &engine) { engine.setLinkTimingEnabled(false); });
+    connectOnce(core, fm200);
+    const auto debugRequests = [&]() {
+        int n = 0;
+        core.withEngine(fm200, [&](simulator::DeviceEngine &engine) {
+            n = engine.counters().received(v_protocol::TPayloadType::DebugRequest);
+        });
+        return n;
+    };
+    core.waitFor([&]() { return debugRequests() >= 2; });
+    const int before = debugRequests();
+    const qint64 cpuBefore = threadCpuUs();
+    QElapsedTimer wall;
+    wall.start();
+    core.waitFor([&]() { return debugRequests() >= before + 20; }, 60000);
+    const int cycles = debugRequests() - before;
+    const qint64 cpuUs = threadCpuUs() - cpuBefore;
+    out << QStringLiteral("(c) poll cycles of an idle fm200: %1 cycles in %2 s, GUI thread %3 us of processor time "
+                          "per cycle (debug output and state)\n")
+               .arg(cycles)
+               .arg(double(wall.elapsed()) / 1000, 0, 'f', 1)
+               .arg(cycles > 0 ? cpuUs / cycles : -1);
+    out.flush();
+    core.stop();
+    return 0;
+}
