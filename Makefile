@@ -14,7 +14,7 @@ DEB_PACKAGES := \
 	qml6-module-qtquick qml6-module-qtqml qml6-module-qtquick-window qml6-module-qtquick-controls \
 	qml6-module-qtquick-templates qml6-module-qtquick-layouts qml6-module-qtquick-dialogs \
 	qml6-module-qtqml-workerscript qml6-module-qt5compat-graphicaleffects qt6-qpa-plugins \
-	libgl-dev libbenchmark-dev python3 openssl xvfb xauth dbus python3-dbusmock librsvg2-bin
+	libgl-dev libbenchmark-dev python3 openssl xvfb xauth dbus python3-dbusmock librsvg2-bin poppler-utils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QTextDocument>
+#include <QTimeZone>
 
 namespace configurator {
 
@@ -35,6 +36,18 @@ QString cells(const QStringList &texts, const QString &cell)
 QString keyValueRow(const QString &key, const QString &value)
 {
     return cells({ key, esc(value) }, QStringLiteral("<td>%1</td>"));
+}
+
+// The time with its offset and zone: "09-12-2026 14:05:31 +01:00 Europe/Berlin".
+QString extractionTime(const QDateTime &now)
+{
+    const int minutes = qAbs(now.offsetFromUtc()) / 60;
+    return now.toString(QStringLiteral("dd-MM-yyyy HH:mm:ss"))
+        + QStringLiteral(" %1%2:%3 %4")
+              .arg(now.offsetFromUtc() < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+              .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+              .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+              .arg(QString::fromLatin1(now.timeZone().id()));
 }
 
 QString afterLastScope(const QString &name)
@@ -66,7 +79,8 @@ QString sectionTable(const QList<StateCopyRow> &rows)
         QStringList enumValues;
         for (const QString &value : row.element.enumValues)
             enumValues << esc(value);
-        const QString note = enumValues.isEmpty()
+        // A profile lists no enumeration as one empty entry.
+        const QString note = enumValues.join(QString()).isEmpty()
             ? QString()
             : QStringLiteral("<p align=left>") + enumValues.join(QStringLiteral(",\n")) + QStringLiteral("</p>");
         const QString appText = E::valueText(dataType, dataSize, row.appValue);
@@ -140,8 +154,7 @@ QString StateCopyReport::html(const v_protocol::TSlaveApplication &device, const
         "}h1 {font-size: 16pt; page-break-before: always;}p {font-size: 11pt;}}</style></head><body><div style = "
         "'border-style: solid; border-color: black;' ><div align=center><p>%1</p></div>")
                       .arg(esc(QStringLiteral("State copy for ") + deviceText(device)));
-    doc += QStringLiteral("<div align=right><p>Extraction time:%1</p></div>")
-               .arg(now.toString(QStringLiteral("dd-MM-yyyy HH:mm:ss ttt tttt")));
+    doc += QStringLiteral("<div align=right><p>Extraction time:%1</p></div>").arg(extractionTime(now));
 
     doc += QStringLiteral("<br><br><div align=center><p>Device Info</p></div><div align=center>") + kTableOpen;
     doc += keyValueRow(QStringLiteral("name"), device.Name);

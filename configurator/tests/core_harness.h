@@ -142,6 +142,7 @@ public:
         QDir(dir.filePath(QStringLiteral("data"))).removeRecursively();
         configurator::WorkFolders::setBaseForTesting(dir.filePath(QStringLiteral("data")));
         // Opening a saved file or report is watched, never launched.
+        opened.urls.clear();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
         event_topics::registerMessageMetaTypes();
         if (!event_bus::BusManager::createInstance(nullptr))
