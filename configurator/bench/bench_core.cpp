@@ -3,8 +3,14 @@
 //       device in the list to the engine being idle with the device connected;
 //   (b) the same with the definitions' link timing, next to the time the link itself needs for the
 //       chain's packets (each request and its answer take two connection intervals at best);
-//   (c) the GUI thread's processor time for one poll cycle (debug output and state of an idle device).
+//   (c) the GUI thread's processor time for one poll cycle (debug output and state of an idle device);
+//   (d) a firmware update of a 256 KiB image through the whole chain with link timing (restart into
+//       the bootloader, the configured wait, rescan, reconnect, upload), next to the link's own time
+//       for the upload plus the wait.
 #include "../tests/core_harness.h"
+
+#include "configurator/app_settings.h"
+#include "simulator/firmware_image.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -154,6 +160,45 @@ int main(int argc, char **argv)
                .arg(double(wall.elapsed()) / 1000, 0, 'f', 1)
                .arg(cycles > 0 ? cpuUs / cycles : -1);
     out.flush();
+    disconnectDevice(core);
+
+    // (d) Firmware update of fm200 from its running application.
+    {
+        core.withEngine(fm200, [](simulator::DeviceEngine &engine) { engine.setLinkTimingEnabled(true); });
+        simulator::LinkModel link;
+        int packetSize = 0;
+        core.withEngine(fm200, [&](simulator::DeviceEngine &engine) { link = engine.linkModel(); });
+        packetSize = fm200.bootloader.maxPacketSize;
+        const qint64 waitMs = configurator::AppSettings::bootloaderConnectionDelayMs();
+        const QByteArray image = simulator::FirmwareImage::make({ 2, 6 }, 256 * 1024, 11);
+        const QString path = core.dir.filePath(QStringLiteral("fm200-2.6.bin"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size())
+            fail("cannot write the image");
+        file.close();
+        connectOnce(core, fm200);
+        const int from = core.recorder->mark();
+        QElapsedTimer timer;
+        timer.start();
+        core.core->updateFirmwareFileSelected(path);
+        if (!core.waitFor(
+                [&]() { return !core.recorder->dialogs(from).filter(QStringLiteral("Firmware update")).isEmpty(); },
+                600000))
+            fail("the firmware update did not finish");
+        const qint64 us = timer.nsecsElapsed() / 1000;
+        const int payload = (packetSize - v_protocol::kChunkPacketOverhead) / 4 * 4;
+        const qint64 limitUs = link.stopAndWaitLimitUs(image.size() + 4, payload) + waitMs * 1000;
+        out << QStringLiteral("(d) firmware update of fm200 with a %1-byte image (interval %2 ms, %3-byte chunks, "
+                              "bootloader wait %4 ms): %5 s, upload limit plus wait %6 s, %7 x\n")
+                   .arg(image.size())
+                   .arg(double(link.connectionIntervalUs) / 1000)
+                   .arg(payload)
+                   .arg(waitMs)
+                   .arg(double(us) / 1e6, 0, 'f', 2)
+                   .arg(double(limitUs) / 1e6, 0, 'f', 2)
+                   .arg(double(us) / double(limitUs), 0, 'f', 3);
+        out.flush();
+    }
     core.stop();
     return 0;
 }
