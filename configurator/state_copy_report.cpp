@@ -2,10 +2,13 @@
 
 #include "configurator/work_folders.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDebug>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
+#include <QPalette>
 #include <QPrinter>
 #include <QTextDocument>
 #include <QTimeZone>
@@ -214,14 +217,43 @@ QString StateCopyReport::filePath(
 
 bool StateCopyReport::print(const QString &html, const QString &path)
 {
-    SealedDocument document;
-    document.setHtml(html);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
     printer.setOutputFileName(path);
-    document.print(&printer);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    // Each piece between two forced page breaks is a document of its own, laid out once for the
+    // printer's pages: drawing a page of one long document walks all of it, which makes a report with
+    // a long debug output slow to print. What comes out is the same pages.
+    const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
+    const QString head = html.left(html.indexOf(QStringLiteral("<body>")) + 6);
+    const QStringList pieces = html.split(kPageBreak);
+    bool firstPage = true;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const QString piece = (i == 0 ? QString() : head) + pieces.at(i)
+            + (i + 1 < pieces.size() ? QStringLiteral("</body></html>") : QString());
+        SealedDocument document;
+        document.documentLayout()->setPaintDevice(&printer);
+        document.setPageSize(page);
+        document.setHtml(piece);
+        for (int number = 0; number < document.pageCount(); ++number) {
+            if (!firstPage)
+                printer.newPage();
+            firstPage = false;
+            const QRectF view(0, number * page.height(), page.width(), page.height());
+            painter.save();
+            painter.translate(0, -view.top());
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = view;
+            context.palette.setColor(QPalette::Text, Qt::black);
+            document.documentLayout()->draw(&painter, context);
+            painter.restore();
+        }
+    }
+    painter.end();
     const QFileInfo printed(path);
     return printed.exists() && printed.size() > 0;
 }

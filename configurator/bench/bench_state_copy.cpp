@@ -51,7 +51,8 @@ int main(int argc, char **argv)
         created->setValue(QByteArray(element.dataSize, char('0' + i % 10)));
         elements << created;
         if (element.type == v_protocol::TSlaveProfile::Types::SlaveSetting)
-            fromDevice.elements.append({ quint8(element.dataSize), element.id, QByteArray(element.dataSize, char('1')) });
+            fromDevice.elements.append(
+                { quint8(element.dataSize), element.id, QByteArray(element.dataSize, char('1')) });
     }
     QString debugText;
     for (int i = 0; i < 10000; ++i)
@@ -70,8 +71,9 @@ int main(int argc, char **argv)
     if (!configurator::StateCopyReport::print(html, path))
         qFatal("bench_state_copy: no PDF");
     const qint64 totalMs = timer.elapsed();
-    out << QStringLiteral("state copy of 1000 elements and 10000 debug lines: %1 ms to the finished PDF (%2 ms for rows "
-                          "and HTML, %3 KiB of HTML), PDF %4 KiB, peak resident memory %5 MiB (+%6 MiB)\n")
+    out << QStringLiteral(
+        "state copy of 1000 elements and 10000 debug lines: %1 ms to the finished PDF (%2 ms for rows "
+        "and HTML, %3 KiB of HTML), PDF %4 KiB, peak resident memory %5 MiB (+%6 MiB)\n")
                .arg(totalMs)
                .arg(htmlMs)
                .arg(html.size() * 2 / 1024)
