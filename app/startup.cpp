@@ -83,6 +83,10 @@ int run(int argc, char **argv)
         QuitHandler {}();
         return 0;
     }
+    // The interface is there: the core gives it its name and the application settings (once per run,
+    // also when the window reports the application active first).
+    if (auto *core = configurator::GuiQmlHandler::instance())
+        QMetaObject::invokeMethod(core, "_onUiLoaded", Qt::QueuedConnection);
     if (parser.isSet(quitAfterLoad))
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
     return application.exec();

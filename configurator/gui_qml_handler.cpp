@@ -170,7 +170,7 @@ void GuiQmlHandler::appStateChanged(Qt::ApplicationState state)
         _inactivityTimer->start();
     else
         _inactivityTimer->stop();
-    if (state == Qt::ApplicationActive && !_activated)
+    if (state == Qt::ApplicationActive)
         firstActivation();
 }
 
@@ -181,6 +181,9 @@ void GuiQmlHandler::_onUiLoaded()
 
 void GuiQmlHandler::firstActivation()
 {
+    // Once per run, whichever comes first: the interface loaded or the application active.
+    if (_activated)
+        return;
     _activated = true;
     emit appCoreSetApplicationName(tr("Vorlex IoT"));
     buildApplicationSettings();
