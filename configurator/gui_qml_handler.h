@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVariantList>
 
+class QFile;
 class QTimer;
 
 namespace utils {
@@ -300,6 +301,9 @@ private:
     void requestDataElementsFile(v_protocol::TMandatoryFileTypes fileType);
     void sendDataElementsFile(VkInterfaceElement::ETypes kind, v_protocol::TMandatoryFileTypes fileType);
     void startDeviceListDiscovery();
+    void appendBootChain(TAppTaskType autoconnect, TAppTaskType check);
+    // The error of a firmware file that cannot be opened.
+    void reportUnreadableFirmware(const QFile &file);
     // Reads the selected firmware file whole; false (the user told why) when it cannot be sent.
     bool readFirmwareImage(QByteArray &image);
     void makeStateCopy(const v_protocol::TFileWithDataElements &deviceSettings);

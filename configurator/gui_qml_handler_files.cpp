@@ -189,10 +189,7 @@ void GuiQmlHandler::updateFirmwareFileSelected(QString filePath)
     publishDebug(QStringLiteral("Debug"), QStringLiteral("File existed<") + path + QLatin1Char('>'));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        publishError(tr("Error"),
-            tr("Unable to open selected file with firmware - permission error.\nTry to copy this file to common "
-               "folder and repeat"));
-        qDebug() << "Unable to open file<" << path << ">, err:" << file.errorString();
+        reportUnreadableFirmware(file);
         return;
     }
     file.close();
@@ -206,14 +203,19 @@ void GuiQmlHandler::updateFirmwareFileSelected(QString filePath)
     _checkAndStartTaskRoutine();
 }
 
+void GuiQmlHandler::reportUnreadableFirmware(const QFile &file)
+{
+    publishError(tr("Error"),
+        tr("Unable to open selected file with firmware - permission error.\nTry to copy this file to common folder "
+           "and repeat"));
+    qDebug() << "Unable to open file<" << file.fileName() << ">, err:" << file.errorString();
+}
+
 bool GuiQmlHandler::readFirmwareImage(QByteArray &image)
 {
     QFile file(_firmwareFilePath);
     if (!file.open(QIODevice::ReadOnly)) {
-        publishError(tr("Error"),
-            tr("Unable to open selected file with firmware - permission error.\nTry to copy this file to common "
-               "folder and repeat"));
-        qDebug() << "Unable to open file<" << _firmwareFilePath << ">, err:" << file.errorString();
+        reportUnreadableFirmware(file);
         return false;
     }
     // The size is checked before anything is read: a wrong file is not taken into memory whole.

@@ -131,32 +131,30 @@ void GuiQmlHandler::appCoreConnectToBleDevice(QString uuid)
     _checkAndStartTaskRoutine();
 }
 
-void GuiQmlHandler::_bootToBootloaderStart()
+void GuiQmlHandler::appendBootChain(TAppTaskType autoconnect, TAppTaskType check)
 {
     if (!EncryptedSettings::instance() || applicationType() != 1 || !_connected) {
         return_codes::logBadResult(ReturnCode::ErrInvalidHandler);
         return;
     }
+    // The device restarts into its bootloader; the link goes without ending the queue, the device
+    // gets its time, and the same serial number is looked for again.
     _appendTask(ExecuteCommand, { int(kBootloaderCommand) });
     _appendTask(MakeSilentDisconnect, {});
     _appendTask(WaitBootloaderConnectionDelay, {});
-    _appendTask(MakeBleAutoconnect, { _currentDevice.deviceInfo.Serial });
-    _appendTask(CheckBootloaderConnected, {});
+    _appendTask(autoconnect, { _currentDevice.deviceInfo.Serial });
+    _appendTask(check, {});
     _checkAndStartTaskRoutine();
+}
+
+void GuiQmlHandler::_bootToBootloaderStart()
+{
+    appendBootChain(MakeBleAutoconnect, CheckBootloaderConnected);
 }
 
 void GuiQmlHandler::_bootToBootloaderForFirmwareUpdate()
 {
-    if (!EncryptedSettings::instance() || applicationType() != 1 || !_connected) {
-        return_codes::logBadResult(ReturnCode::ErrInvalidHandler);
-        return;
-    }
-    _appendTask(ExecuteCommand, { int(kBootloaderCommand) });
-    _appendTask(MakeSilentDisconnect, {});
-    _appendTask(WaitBootloaderConnectionDelay, {});
-    _appendTask(MakeBleAutoconnectForFirmwareUpdate, { _currentDevice.deviceInfo.Serial });
-    _appendTask(CheckBootloaderConnectedForFirmwareUpdate, {});
-    _checkAndStartTaskRoutine();
+    appendBootChain(MakeBleAutoconnectForFirmwareUpdate, CheckBootloaderConnectedForFirmwareUpdate);
 }
 
 // Job actions.

@@ -60,33 +60,34 @@ void ProfileToElements(benchmark::State &state)
 }
 BENCHMARK(ProfileToElements)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void DecodeByType(benchmark::State &state)
+// An element of the benchmark's type (its argument), holding dataSize bytes, labelled with its type.
+std::unique_ptr<VkInterfaceElement> elementOfType(benchmark::State &state)
 {
     const auto &[dataType, dataSize] = kTypes[size_t(state.range(0))];
     TSlaveProfile::Element profileElement;
     profileElement.dataType = TSlaveProfile::DataTypes(dataType);
     profileElement.dataSize = quint16(dataSize);
-    VkInterfaceElement element(profileElement);
-    element.setValue(QByteArray(dataSize, '\x31'));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(element.data());
+    auto element = std::make_unique<VkInterfaceElement>(profileElement);
+    element->setValue(QByteArray(dataSize, '\x31'));
     state.SetLabel(E::dataTypeName(dataType).toStdString());
+    return element;
+}
+
+void DecodeByType(benchmark::State &state)
+{
+    const std::unique_ptr<VkInterfaceElement> element = elementOfType(state);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(element->data());
 }
 BENCHMARK(DecodeByType)->DenseRange(0, int(kTypes.size()) - 1)->Unit(benchmark::kMicrosecond);
 
 void EncodeByType(benchmark::State &state)
 {
     quietLogs();
-    const auto &[dataType, dataSize] = kTypes[size_t(state.range(0))];
-    TSlaveProfile::Element profileElement;
-    profileElement.dataType = TSlaveProfile::DataTypes(dataType);
-    profileElement.dataSize = quint16(dataSize);
-    VkInterfaceElement element(profileElement);
-    element.setValue(QByteArray(dataSize, '\x31'));
-    const QVariant shown = element.data();
+    const std::unique_ptr<VkInterfaceElement> element = elementOfType(state);
+    const QVariant shown = element->data();
     for (auto _ : state)
-        element.setData(shown);
-    state.SetLabel(E::dataTypeName(dataType).toStdString());
+        element->setData(shown);
 }
 BENCHMARK(EncodeByType)->DenseRange(0, int(kTypes.size()) - 1)->Unit(benchmark::kMicrosecond);
 
