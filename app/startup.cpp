@@ -72,6 +72,7 @@ int run(int argc, char **argv)
     // 12. Main document.
     QQmlApplicationEngine engine;
     engine.addImportPath(kResourcePrefix);
+    engine.addImportPath(configurator::qmlImportPath());
     engine.load(QUrl(mainDocumentUrl()));
 
     // 13. Event loop.
