@@ -141,8 +141,19 @@ ApplicationWindow {
 
     PasswordDialog { id: passwordDialog }
     ErrorDialog { id: errorDialog }
-    BusyDialog { id: busyDialog }
-    ProgressDialog { id: progressDialog }
+    // Over the header and the pages, under the drawer and the dialogs.
+    BusyDialog {
+        id: busyDialog
+        parent: root.contentItem.parent
+        anchors.fill: parent
+        z: 100
+    }
+    ProgressDialog {
+        id: progressDialog
+        parent: root.contentItem.parent
+        anchors.fill: parent
+        z: 101
+    }
     DeviceFilesDialog { id: deviceFilesDialog }
     FirmwareFileConfirmDialog {
         id: firmwareConfirmDialog

@@ -44,11 +44,12 @@ ElementDelegate {
 
                 objectName: "entry_" + index
                 width: box.width
+                text: model.text
                 enabled: model.selectable
                 highlighted: box.highlightedIndex === index
                 Accessible.name: model.text
                 contentItem: PlainLabel {
-                    text: entry.model.text
+                    text: entry.text
                     opacity: entry.enabled ? 1 : 0.4
                     font.weight: entry.index === box.currentIndex ? Font.DemiBold : Font.Normal
                     elide: Text.ElideRight
