@@ -252,6 +252,13 @@ void GuiQmlHandler::passwordEntered(QString pass)
 
 void GuiQmlHandler::passwordCancelled()
 {
+    // Asked before the connect job ran: no link was made, so the device manager has nothing to end
+    // and reports no disconnection; the attempt ends here.
+    if (_currentTask && _currentTask->type() == CheckAutoConnect) {
+        _connected = false;
+        resetDisconnectedState();
+        return;
+    }
     disconnectRoutine();
 }
 
