@@ -69,6 +69,7 @@ ApplicationWindow {
 
     Drawer {
         id: drawer
+        objectName: "drawer"
         width: root.width * 2 / 3
         height: root.height
         LeftMenu {

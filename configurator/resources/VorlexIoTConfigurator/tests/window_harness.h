@@ -252,13 +252,14 @@ public:
     // Picks a page in the drawer menu.
     bool openPageFromMenu(const QString &menuEntry)
     {
-        if (!clickName(QStringLiteral("drawerButton")))
+        if (!waitOpened(QStringLiteral("drawer"), false) || !clickName(QStringLiteral("drawerButton"))
+            || !waitOpened(QStringLiteral("drawer")))
             return false;
         QQuickItem *entry = waitItem(menuEntry);
-        if (!entry || !waitFor([&]() { return entry->mapToScene(QPointF(0, 0)).x() >= 0; }))
+        if (!entry)
             return false;
         click(entry);
-        return true;
+        return waitOpened(QStringLiteral("drawer"), false);
     }
 
     // Connect on the home page, pick `device` in the list, type `password` into the password dialog;
