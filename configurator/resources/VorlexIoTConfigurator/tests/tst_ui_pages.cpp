@@ -88,6 +88,8 @@ void TestUiPages::connectLandsOnItsPage()
     QCOMPARE(_ui.currentPage(), 6);
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))), QStringLiteral("Not connected"));
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("homeConnectButton"))), QStringLiteral("Connect"));
+    QVERIFY(_ui.item(QStringLiteral("simulatedMark"))->isVisible());
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("simulatedMark"))), QStringLiteral("Simulated devices"));
     QCOMPARE(_ui.object(QStringLiteral("pageView"))->property("interactive").toBool(), false);
     for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
         QVERIFY(!_ui.item(QString::fromLatin1(entry))->isEnabled());
@@ -124,6 +126,13 @@ void TestUiPages::connectLandsOnItsPage()
         QCOMPARE(
             _ui.item(QStringLiteral("value_206"), valve)->property("displayText").toString(), QStringLiteral("Open"));
     }
+    // Every control shown can be named by a screen reader: the page's and the menu's.
+    QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
+    QVERIFY(_ui.clickName(QStringLiteral("drawerButton")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("drawer")));
+    QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
+    QTest::keyClick(_ui.window, Qt::Key_Escape);
+    QVERIFY(_ui.waitOpened(QStringLiteral("drawer"), false));
 
     // Disconnect from the menu: back home, the device pages off, the element pages empty.
     QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuConnectButton")));

@@ -3,9 +3,11 @@
 // The real window (qml/main.qml) on the real core and simulated devices, driven as a user does:
 // find items by objectName, click them, type into them, read what they show, take screenshots.
 
+#include "configurator/program_info.h"
 #include "configurator/qml_types.h"
 #include "configurator/tests/core_harness.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QQmlApplicationEngine>
@@ -56,6 +58,8 @@ public:
     {
         if (!core.start(catalog))
             return false;
+        // As the program tells the interface when it runs on simulated devices.
+        configurator::ProgramInfo::setSimulatedDevices(true);
         static bool registered = false;
         if (!registered) {
             configurator::registerQmlTypes();
@@ -298,6 +302,28 @@ public:
             return row >= 0;
         });
         return row >= 0 ? waitItem(QStringLiteral("deviceRow_%1").arg(row), dialog) : nullptr;
+    }
+
+    // The controls shown that a screen reader could not name: buttons, fields, switches, sliders and
+    // list rows without an accessible name ("class objectName" each).
+    QStringList unnamedControls() const
+    {
+        QStringList unnamed;
+        for (QObject *object : allObjects()) {
+            auto *control = qobject_cast<QQuickItem *>(object);
+            if (!control || !control->isVisible()
+                || !(object->inherits("QQuickAbstractButton") || object->inherits("QQuickTextField")
+                    || object->inherits("QQuickComboBox") || object->inherits("QQuickSlider")))
+                continue;
+            // A control inside another (the text field of a combo box) is named by its owner.
+            if (control->parentItem() && control->parentItem()->inherits("QQuickComboBox"))
+                continue;
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << QStringLiteral("%1 %2").arg(
+                    QString::fromLatin1(object->metaObject()->className()), object->objectName());
+        }
+        return unnamed;
     }
 
     // Saves what the window shows as <build>/ui-screenshots/<name>.png.
