@@ -84,9 +84,10 @@ ApplicationWindow {
     SwipeView {
         id: pages
 
-        // Builds the page at `index` and its neighbours (the ones a swipe reveals).
+        // Builds the page at `index` and, while swiping is on, its neighbours (the ones a swipe reveals).
         function buildAround(index) {
-            for (let i = Math.max(0, index - 1); i <= Math.min(count - 1, index + 1); ++i)
+            const reach = interactive ? 1 : 0
+            for (let i = Math.max(0, index - reach); i <= Math.min(count - 1, index + reach); ++i)
                 itemAt(i).active = true
         }
 
@@ -97,6 +98,7 @@ ApplicationWindow {
         layer.effect: FastBlur { radius: 20 }
         interactive: false
         currentIndex: VkConstants.kSwipeHomePg
+        onInteractiveChanged: buildAround(currentIndex)
         onCurrentIndexChanged: {
             console.log("Swipe index changed: " + currentIndex)
             buildAround(currentIndex)
@@ -155,12 +157,19 @@ ApplicationWindow {
         anchors.fill: parent
         z: 101
     }
-    DeviceFilesDialog { id: deviceFilesDialog }
+    // The two full-window dialogs are made when first opened (their lists are kept meanwhile).
+    LazyDialog {
+        id: deviceFilesDialog
+        sourceComponent: Component { DeviceFilesDialog { files: elementRouter.deviceFiles } }
+    }
     FirmwareFileConfirmDialog {
         id: firmwareConfirmDialog
         onUpdateStarted: firmwareDialog.reject()
     }
-    UpdateFirmwareDialog { id: firmwareDialog; confirmDialog: firmwareConfirmDialog }
+    LazyDialog {
+        id: firmwareDialog
+        sourceComponent: Component { UpdateFirmwareDialog { confirmDialog: firmwareConfirmDialog } }
+    }
     ListDialog {
         id: deviceListDialog
         onAccepted: {

@@ -14,7 +14,7 @@ Page {
 
     property DebugLineModel lines
     // Opened by "Update firmware" where there is no plain file dialog (Android).
-    property Dialog updateFirmwareDialog
+    property LazyDialog updateFirmwareDialog
 
     objectName: "debugPage"
     title: qsTr("Debug")

@@ -10,6 +10,9 @@ import VorlexIoTConfigurator
 Dialog {
     id: dialog
 
+    // The device's files (fileInfo, isRoot), kept by the window.
+    property ListModel files
+
     objectName: "deviceFilesDialog"
     title: qsTr("Device files")
     header: DialogHeader { text: dialog.title }
@@ -22,8 +25,6 @@ Dialog {
     z: 10
     background: Rectangle { color: "white" }
 
-    ListModel { id: files }
-
     ColumnLayout {
         anchors.fill: parent
         spacing: VkConstants.kVerticalSpacing
@@ -34,7 +35,7 @@ Dialog {
             Layout.fillHeight: true
             clip: true
             spacing: VkConstants.kVerticalSpacing
-            model: files
+            model: dialog.files
             delegate: RowLayout {
                 id: row
 
@@ -106,16 +107,6 @@ Dialog {
             text: qsTr("Close")
             Layout.fillWidth: true
             onClicked: dialog.close()
-        }
-    }
-
-    Connections {
-        target: AppCore
-        function onAppCoreAddDeviceFileElement(info, isRoot) {
-            files.append({ "fileInfo": info, "isRoot": isRoot })
-        }
-        function onAppCoreClearDeviceFiles() {
-            files.clear()
         }
     }
 }

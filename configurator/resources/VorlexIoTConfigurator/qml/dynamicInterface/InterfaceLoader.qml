@@ -4,7 +4,8 @@ import InterfaceElement 1.0
 import VkUi 1.0
 
 // Routes the elements the core announces to the models of their pages, and keeps those models (and
-// the standard commands) for the pages, which are built only when first shown. Group titles ask
+// the standard commands and the device files) for the pages and dialogs, which are built only when
+// first shown. Group titles ask
 // through catchLabelHide / catchLabelShow for their rows to be hidden or shown.
 QtObject {
     id: loader
@@ -31,6 +32,8 @@ QtObject {
     }
     // Commands of the program itself for the connected device: cmdId, name.
     readonly property ListModel standardCommands: ListModel {}
+    // The files of the connected device: fileInfo (VkFileInfoElement), isRoot.
+    readonly property ListModel deviceFiles: ListModel {}
 
     function catchLabelHide(labelId) {
         hideElements(labelId)
@@ -83,6 +86,12 @@ QtObject {
         }
         function onAppCoreAddStandartCmd(cmdId, name) {
             loader.standardCommands.append({ "cmdId": cmdId, "name": name })
+        }
+        function onAppCoreAddDeviceFileElement(info, isRoot) {
+            loader.deviceFiles.append({ "fileInfo": info, "isRoot": isRoot })
+        }
+        function onAppCoreClearDeviceFiles() {
+            loader.deviceFiles.clear()
         }
     }
 }
