@@ -243,18 +243,46 @@ qint64 settingsPageMs(int count, int serial)
     return ms;
 }
 
+// The same connection without a window: the core and the simulated link alone.
+qint64 coreOnlyMs(int count, int serial)
+{
+    QTemporaryDir dir;
+    const simulator::DeviceCatalog catalog = largeDevice(dir, count, serial);
+    core_testing::CoreHarness core;
+    if (catalog.isEmpty() || !core.start(catalog))
+        return -1;
+    qint64 ms = -1;
+    const QString uuid = core.openDeviceList(catalog.definitions().constFirst());
+    const int from = core.recorder->mark();
+    core.core->appCoreConnectToBleDevice(uuid);
+    if (core.waitFor([&]() { return core.recorder->count("appCorePasswordRequest", from) > 0; })) {
+        QElapsedTimer clock;
+        clock.start();
+        core.core->passwordEntered(QStringLiteral("1234"));
+        if (core.waitFor([&]() { return core.recorder->count("loadDataToInterface", from) > 0; }, 60000))
+            ms = clock.elapsed();
+    }
+    core.stop();
+    return ms;
+}
+
 void settingsPage()
 {
-    QList<qint64> small, large;
+    QList<qint64> small, large, smallCore, largeCore;
     for (int run = 0; run < 3; ++run) {
         small << settingsPageMs(10, 91000010);
         large << settingsPageMs(1000, 91001000);
+        smallCore << coreOnlyMs(10, 91000010);
+        largeCore << coreOnlyMs(1000, 91001000);
     }
     print(
         QStringLiteral("settings page, password entered to first frame with values (median of 3): 1000 elements %1 ms "
-                       "(goal < 300), 10 elements %2 ms")
+                       "(goal < 300), 10 elements %2 ms; the core and the simulated link alone, to the values: %3 ms "
+                       "and %4 ms")
             .arg(median(large))
-            .arg(median(small)));
+            .arg(median(small))
+            .arg(median(largeCore))
+            .arg(median(smallCore)));
 }
 
 void debugConsole()
