@@ -1,8 +1,10 @@
 #include "app/device_transport_option.h"
 
+#include "configurator/program_info.h"
 #include "simulator/device_park.h"
 #include "simulator/transport/simulated_transport.h"
 
+#include <QBluetoothLocalDevice>
 #include <QCommandLineParser>
 #include <QDebug>
 #include <QDir>
@@ -35,7 +37,13 @@ bool DeviceTransportOption::read(const QCommandLineParser &parser)
                                   << "(a folder of simulated devices goes with --simulator)";
             return false;
         }
-        return true;
+        if (!QBluetoothLocalDevice::allDevices().isEmpty())
+            return true;
+        // Nothing to reach devices with: the program still runs, on its built-in simulated devices.
+        _simulated = true;
+        _withoutAdapter = true;
+        _catalog = simulator::DeviceCatalog::builtIn();
+        return !_catalog.isEmpty();
     }
     if (arguments.size() > 1) {
         qCritical().noquote() << "Only one folder of simulated devices may be given, not:" << arguments.join(u' ');
@@ -62,12 +70,17 @@ bool DeviceTransportOption::read(const QCommandLineParser &parser)
 
 void DeviceTransportOption::install() const
 {
+    configurator::ProgramInfo::setSimulatedDevices(_simulated);
     if (!_simulated) {
         qDebug() << "Device transport: Bluetooth LE";
         return;
     }
-    qDebug().noquote() << "Device transport: simulated devices from"
-                       << (_folder.isEmpty() ? QStringLiteral("the built-in samples") : _folder);
+    if (_withoutAdapter)
+        qInfo().noquote()
+            << "Device transport: simulated devices from the built-in samples (no Bluetooth adapter found)";
+    else
+        qDebug().noquote() << "Device transport: simulated devices from"
+                           << (_folder.isEmpty() ? QStringLiteral("the built-in samples") : _folder);
     for (const simulator::DeviceDefinition &device : _catalog.definitions()) {
         qDebug().noquote() << QStringLiteral("Simulated device: %1, serial %2, address %3, \"%4\"")
                                   .arg(device.id)

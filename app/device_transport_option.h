@@ -10,7 +10,8 @@ class QCommandLineParser;
 namespace app {
 
 // The device transport the program runs on, chosen once at start-up by the command line:
-//   (nothing)                  Bluetooth LE through the platform's adapter;
+//   (nothing)                  Bluetooth LE through the platform's adapter, or, when the platform
+//                              has no Bluetooth adapter, the simulated sample devices;
 //   --simulator                the simulated sample devices built into the program;
 //   --simulator FOLDER         the simulated devices defined by the *.json files of FOLDER.
 class DeviceTransportOption
@@ -34,6 +35,7 @@ public:
 private:
     const QCommandLineOption _option;
     bool _simulated = false;
+    bool _withoutAdapter = false; // simulated because there is no Bluetooth adapter
     QString _folder; // empty: the built-in devices
     simulator::DeviceCatalog _catalog;
 };

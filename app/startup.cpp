@@ -2,6 +2,7 @@
 
 #include "app/app_identity.h"
 #include "app/device_transport_option.h"
+#include "app/first_frame_probe.h"
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
 #include "configurator/gui_qml_handler.h"
@@ -13,6 +14,7 @@
 
 #include <QCommandLineParser>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
@@ -23,6 +25,8 @@ namespace app {
 
 int run(int argc, char **argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     // 1. Log handler first, so that every later line has the program's format.
     qInstallMessageHandler(logMessageHandler);
 
@@ -38,6 +42,9 @@ int run(int argc, char **argv)
     const QCommandLineOption quitAfterLoad(
         QStringLiteral("quit-after-load"), QStringLiteral("Start, load the main window, then quit at once."));
     parser.addOption(quitAfterLoad);
+    const QCommandLineOption quitAfterFirstFrame(QStringLiteral("quit-after-first-frame"),
+        QStringLiteral("Start, show the main window, log the time and memory its first frame took, then quit."));
+    parser.addOption(quitAfterFirstFrame);
     DeviceTransportOption transport;
     transport.addTo(parser);
     parser.process(application);
@@ -72,6 +79,7 @@ int run(int argc, char **argv)
     // 12. Main document.
     QQmlApplicationEngine engine;
     engine.addImportPath(kResourcePrefix);
+    engine.addImportPath(configurator::qmlImportPath());
     engine.load(QUrl(mainDocumentUrl()));
 
     // 13. Event loop.
@@ -89,6 +97,8 @@ int run(int argc, char **argv)
         QMetaObject::invokeMethod(core, "_onUiLoaded", Qt::QueuedConnection);
     if (parser.isSet(quitAfterLoad))
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    else if (parser.isSet(quitAfterFirstFrame))
+        FirstFrameProbe::quitAfterFirstFrame(engine, sinceStart);
     return application.exec();
 }
 

@@ -1,6 +1,12 @@
 #include "configurator/qml_types.h"
 
+#include "configurator/debug_line_model.h"
+#include "configurator/device_list_model.h"
+#include "configurator/element_input.h"
+#include "configurator/element_list_model.h"
+#include "configurator/enum_entry_model.h"
 #include "configurator/gui_qml_handler.h"
+#include "configurator/program_info.h"
 #include "configurator/status_bar.h"
 #include "configurator/vk_file_info_element.h"
 #include "configurator/vk_interface_element.h"
@@ -26,6 +32,22 @@ void registerQmlTypes()
     });
     qRegisterMetaType<GuiQmlHandler::EStandardCommands>("configurator::GuiQmlHandler::EStandardCommands");
     qmlRegisterType<StatusBar>("StatusBar", 1, 0, "StatusBar");
+
+    // The interface's own models and helpers.
+    constexpr const char *ui = "VkUi";
+    qmlRegisterType<ElementListModel>(ui, 1, 0, "ElementListModel");
+    qmlRegisterType<EnumEntryModel>(ui, 1, 0, "EnumEntryModel");
+    qmlRegisterType<DebugLineModel>(ui, 1, 0, "DebugLineModel");
+    qmlRegisterType<DeviceListModel>(ui, 1, 0, "DeviceListModel");
+    qmlRegisterSingletonType<ElementInput>(
+        ui, 1, 0, "ElementInput", [](QQmlEngine *, QJSEngine *) -> QObject * { return new ElementInput; });
+    qmlRegisterSingletonType<ProgramInfo>(
+        ui, 1, 0, "ProgramInfo", [](QQmlEngine *, QJSEngine *) -> QObject * { return new ProgramInfo; });
+}
+
+QString qmlImportPath()
+{
+    return QStringLiteral(":/configurator/resources");
 }
 
 } // namespace configurator

@@ -2,6 +2,7 @@
 #include "app/app_identity.h"
 #include "settings/encrypted_settings.h"
 #include "simulator/device_catalog.h"
+#include "testing/bluez_mock/bluez_mock.h"
 #include "testing/process_run.h"
 
 #include <QImage>
@@ -16,6 +17,7 @@ class TestProgram : public QObject
 
 private slots:
     void startsAndQuitsCleanly();
+    void usesBluetoothWhenThereIsAnAdapter();
     void runsOnSimulatedDevices_data();
     void runsOnSimulatedDevices();
     void refusesUnusableTransport_data();
@@ -34,10 +36,13 @@ struct ProgramRun
     QString out;
 };
 
-// Runs the program with --quit-after-load and `arguments`, its per-user folders inside `home`.
-ProgramRun runProgram(const QTemporaryDir &home, const QStringList &arguments = {})
+// Runs the program with --quit-after-load and `arguments`, its per-user folders inside `home`. Its
+// system bus is `systemBus` (a mocked BlueZ), or none at all: then it finds no Bluetooth adapter.
+ProgramRun runProgram(const QTemporaryDir &home, const QStringList &arguments = {}, const QString &systemBus = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+        systemBus.isEmpty() ? QStringLiteral("unix:path=%1/no-bus").arg(home.path()) : systemBus);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
@@ -68,8 +73,9 @@ void TestProgram::startsAndQuitsCleanly()
 
     QVERIFY2(!out.contains(QLatin1String("Invalid QQmlApplicationEngine::rootObjects!")), qPrintable(out));
 
+    // The C++ code logs without a source location; the interface's documents log with theirs.
     const QRegularExpression ownLine(
-        QStringLiteral(R"(^\[\d\d\.\d\d\.\d{4}/\d\d:\d\d:\d\d\.\d{3}\]\[(DEBUG|INFO|WARNING|CRITICAL)\]\[\] (.*)$)"));
+        QStringLiteral(R"(^\[\d\d\.\d\d\.\d{4}/\d\d:\d\d:\d\d\.\d{3}\]\[(DEBUG|INFO|WARNING|CRITICAL)\]\[(?:\[qrc:[^\]]+\.qml:\d+\])?\] (.*)$)"));
     QStringList quitLines;
     QStringList settingsLines;
     for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
@@ -93,9 +99,35 @@ void TestProgram::startsAndQuitsCleanly()
     QCOMPARE(quitLines.size(), 5);
     QCOMPARE(quitLines.first(), QStringLiteral(">>>[quit] About to quit event, switch off modules:"));
     QCOMPARE(quitLines.last(), QStringLiteral(">>>[quit] event_bus::BusManager..."));
-    // No option: real Bluetooth, chosen before the device manager starts.
-    QVERIFY2(out.contains(QLatin1String("[] Device transport: Bluetooth LE\n")), qPrintable(out));
-    QVERIFY(!out.contains(QLatin1String("Simulated device")));
+    // No option and no Bluetooth adapter: the built-in simulated devices, said in one line, chosen
+    // before the device manager starts.
+    QVERIFY2(out.contains(QLatin1String("[INFO][] Device transport: simulated devices from the built-in samples (no "
+                                        "Bluetooth adapter found)\n")),
+        qPrintable(out));
+    QCOMPARE(out.count(QLatin1String("Device transport:")), 1);
+    QCOMPARE(out.count(QLatin1String("Simulated device: ")), 3);
+    QVERIFY(out.indexOf(QLatin1String("Device transport:"))
+        < out.indexOf(QLatin1String(">>>[quit] device_manager::DeviceManager...")));
+}
+
+void TestProgram::usesBluetoothWhenThereIsAnAdapter()
+{
+    const QString missing = vk_testing::BluezMock::missingTools();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    vk_testing::BluezMock bluez;
+    QString error;
+    QVERIFY2(bluez.start(&error), qPrintable(error));
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const ProgramRun run = runProgram(home, {}, bluez.busAddress());
+    QVERIFY2(run.finished && run.status == QProcess::NormalExit && run.exitCode == 0, qPrintable(run.out));
+    QVERIFY2(run.out.contains(QLatin1String("[] Device transport: Bluetooth LE\n")), qPrintable(run.out));
+    QVERIFY(!run.out.contains(QLatin1String("Simulated device")));
+    // --simulator still means the simulated devices.
+    const ProgramRun forced = runProgram(home, { QStringLiteral("--simulator") }, bluez.busAddress());
+    QVERIFY2(forced.out.contains(QLatin1String("Device transport: simulated devices from the built-in samples\n")),
+        qPrintable(forced.out));
 }
 
 namespace {

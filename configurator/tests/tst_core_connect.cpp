@@ -17,6 +17,7 @@ private slots:
     void cleanup() { _core.stop(); }
     void connectChain_data();
     void connectChain();
+    void cancelledPasswordEndsTheAttempt();
 
 private:
     CoreHarness _core;
@@ -169,6 +170,34 @@ void TestCoreConnect::connectChain()
         }));
         QVERIFY(_core.core->debugText().contains(QStringLiteral("FM-200 Flow 2.4 (build 2024-03-11) starting\n")));
     }
+}
+
+void TestCoreConnect::cancelledPasswordEndsTheAttempt()
+{
+    const simulator::DeviceDefinition &fm200 = shippedDevice("fm200");
+    SignalRecorder &signal = *_core.recorder;
+    const QString uuid = _core.openDeviceList(fm200);
+    QVERIFY(!uuid.isEmpty());
+    const int start = signal.mark();
+    _core.core->appCoreConnectToBleDevice(uuid);
+    QVERIFY(_core.waitFor([&]() { return signal.count("appCorePasswordRequest", start) == 1; }));
+    QVERIFY(_core.core->isConnected()); // chosen, not yet linked
+
+    // Nothing reached the device: the attempt ends at once, and the interface is told so.
+    _core.core->passwordCancelled();
+    QVERIFY(_core.waitIdle());
+    QVERIFY(!_core.core->isConnected());
+    QCOMPARE(signal.last("appCoreUpdateConnStatus").args, (QVariantList { "Connect", false, true }));
+    QCOMPARE(signal.last("appCoreHeaderText").args, QVariantList { "Not connected" });
+    QCOMPARE(signal.last("appCoreBusy").args, QVariantList { false });
+    QVERIFY(signal.dialogs(start).isEmpty());
+    _core.withEngine(fm200, [](simulator::DeviceEngine &engine) {
+        QCOMPARE(engine.counters().received(v_protocol::TPayloadType::AuthenticationRequest), 0);
+    });
+
+    // Connect works again: the list opens and the device connects.
+    QVERIFY(_core.connect(fm200, QStringLiteral("4711")));
+    QCOMPARE(signal.last("appCoreUpdateConnStatus").args, (QVariantList { "Disconnect", true, true }));
 }
 
 QTEST_MAIN(TestCoreConnect)

@@ -1,11 +1,244 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import Qt5Compat.GraphicalEffects
+import AppCore 1.0
+import StatusBar 1.0
+import VkUi 1.0
+import VorlexIoTConfigurator
 
+// The window: header line, drawer menu, the seven pages and the dialogs, each made once.
 ApplicationWindow {
     id: root
 
+    property real fontScale: menu.fontScale
+    readonly property int baseFontPixelSize: 14
+    property bool connected: false
+    readonly property DebugLineModel debugLines: DebugLineModel {}
+
+    objectName: "mainWindow"
     width: 400
-    height: 780
+    height: 900
     visible: true
-    title: Qt.application.name
+    font.pixelSize: Math.round(baseFontPixelSize * fontScale)
+
+    StatusBar { color: root.Material.primary }
+
+    header: ToolBar {
+        Material.foreground: "white"
+        RowLayout {
+            anchors.fill: parent
+            spacing: 0
+            IconButton {
+                objectName: "drawerButton"
+                iconName: "drawer_white"
+                font.pixelSize: Qt.application.font.pixelSize * 1.6
+                Accessible.name: qsTr("Menu")
+                onClicked: drawer.visible ? drawer.close() : drawer.open()
+            }
+            PlainLabel {
+                objectName: "pageTitle"
+                text: pages.currentItem ? pages.currentItem.title : ""
+                elide: Text.ElideRight
+                horizontalAlignment: Text.AlignHCenter
+                font.pixelSize: Math.round(root.baseFontPixelSize * root.fontScale * 1.2)
+                Layout.fillWidth: true
+            }
+            // The one label with markup: the core escapes what the device put into it.
+            Label {
+                id: slaveInfolabel
+                objectName: "slaveInfolabel"
+                text: qsTr("Not connected")
+                textFormat: Text.StyledText
+                horizontalAlignment: Text.AlignRight
+                Layout.rightMargin: 10
+            }
+        }
+    }
+
+    footer: PlainLabel {
+        objectName: "simulatedMark"
+        visible: ProgramInfo.simulatedDevices
+        text: qsTr("Simulated devices")
+        horizontalAlignment: Text.AlignHCenter
+        color: "white"
+        padding: 2
+        background: Rectangle { color: Material.color(Material.Orange, Material.Shade800) }
+    }
+
+    Drawer {
+        id: drawer
+        objectName: "drawer"
+        width: root.width * 2 / 3
+        height: root.height
+        LeftMenu {
+            id: menu
+            anchors.fill: parent
+            pageView: pages
+            onCloseDrawer: drawer.close()
+            onDeviceFilesRequested: deviceFilesDialog.open()
+        }
+    }
+
+    SwipeView {
+        id: pages
+
+        // Builds the page at `index` and, while swiping is on, its neighbours (the ones a swipe reveals).
+        function buildAround(index) {
+            const reach = interactive ? 1 : 0
+            for (let i = Math.max(0, index - reach); i <= Math.min(count - 1, index + reach); ++i)
+                itemAt(i).active = true
+        }
+
+        objectName: "pageView"
+        anchors.fill: parent
+        // Blurred under the busy and progress overlays.
+        layer.enabled: busyDialog.visible || progressDialog.visible
+        layer.effect: FastBlur { radius: 20 }
+        interactive: false
+        currentIndex: VkConstants.kSwipeHomePg
+        onInteractiveChanged: buildAround(currentIndex)
+        onCurrentIndexChanged: {
+            console.log("Swipe index changed: " + currentIndex)
+            buildAround(currentIndex)
+            menu.activePageChanged(currentIndex)
+        }
+
+        LazyPage {
+            title: qsTr("Settings")
+            sourceComponent: Component { SettingsPage { interfaceLoader: elementRouter } }
+        }
+        LazyPage {
+            title: qsTr("State")
+            sourceComponent: Component { StatePage { interfaceLoader: elementRouter } }
+        }
+        LazyPage {
+            title: qsTr("Commands")
+            sourceComponent: Component { CommandsPage { interfaceLoader: elementRouter } }
+        }
+        LazyPage {
+            title: qsTr("Personalization")
+            sourceComponent: Component { PersonalizationPage { interfaceLoader: elementRouter } }
+        }
+        LazyPage {
+            title: qsTr("Debug")
+            sourceComponent: Component {
+                DebugPage { lines: root.debugLines; updateFirmwareDialog: firmwareDialog }
+            }
+        }
+        LazyPage {
+            title: qsTr("Application settings")
+            sourceComponent: Component { AppSettingsPage { interfaceLoader: elementRouter } }
+        }
+        LazyPage {
+            title: " "
+            sourceComponent: Component { HomePage { connected: root.connected } }
+        }
+    }
+
+    InterfaceLoader {
+        id: elementRouter
+        onPageEnabled: (elementType) => menu.enablePage(elementType)
+    }
+
+    PasswordDialog { id: passwordDialog }
+    ErrorDialog { id: errorDialog }
+    // Over the header and the pages, under the drawer and the dialogs.
+    BusyDialog {
+        id: busyDialog
+        parent: root.contentItem.parent
+        anchors.fill: parent
+        z: 100
+    }
+    ProgressDialog {
+        id: progressDialog
+        parent: root.contentItem.parent
+        anchors.fill: parent
+        z: 101
+    }
+    // The two full-window dialogs are made when first opened (their lists are kept meanwhile).
+    LazyDialog {
+        id: deviceFilesDialog
+        sourceComponent: Component { DeviceFilesDialog { files: elementRouter.deviceFiles } }
+    }
+    FirmwareFileConfirmDialog {
+        id: firmwareConfirmDialog
+        onUpdateStarted: firmwareDialog.reject()
+    }
+    LazyDialog {
+        id: firmwareDialog
+        sourceComponent: Component { UpdateFirmwareDialog { confirmDialog: firmwareConfirmDialog } }
+    }
+    ListDialog {
+        id: deviceListDialog
+        onAccepted: {
+            AppCore.appCoreConnectToBleDevice(selectedUuid)
+            clearContent()
+        }
+        onRejected: {
+            AppCore.appCoreConnectToBleDevice("")
+            clearContent()
+        }
+    }
+
+    Connections {
+        target: Qt.application
+        function onStateChanged() {
+            AppCore.appStateChanged(Qt.application.state)
+        }
+    }
+    Connections {
+        target: AppCore
+        function onAppCoreSetApplicationName(name) {
+            root.title = name
+        }
+        function onAppCoreHeaderText(headerText) {
+            slaveInfolabel.text = headerText
+        }
+        function onAppCoreUpdateConnStatus(connStatus, connected, isApplication) {
+            root.connected = connected
+            menu.connStatus = connStatus
+            menu.connectionChanged(connected, isApplication)
+        }
+        function onClearInterface() {
+            deviceFilesDialog.close()
+            firmwareDialog.close()
+            firmwareConfirmDialog.close()
+        }
+        function onAppCoreCheckStartFirmwareUpdate(name, version, path) {
+            firmwareConfirmDialog.setFields(name, version, path)
+            firmwareConfirmDialog.open()
+        }
+        function onAppCorePasswordRequest() {
+            passwordDialog.clearPassword()
+            passwordDialog.open()
+        }
+        function onAppCoreBleDiscoveryStateChanged(enable) {
+            if (enable) {
+                deviceListDialog.clearContent()
+                deviceListDialog.title = qsTr("Please select device")
+                deviceListDialog.open()
+            } else if (deviceListDialog.visible) {
+                deviceListDialog.close()
+            }
+        }
+        function onAppCoreBleDeviceDiscovered(elementName, elementUuid) {
+            deviceListDialog.addElement(elementName, elementUuid)
+        }
+        function onAppCoreBleDeviceLost(elementUuid) {
+            deviceListDialog.removeElement(elementUuid)
+        }
+        function onAppCoreDebugText(textMessage) {
+            root.debugLines.appendText(textMessage)
+        }
+        function onAppCoreClearDebugText() {
+            root.debugLines.clear()
+        }
+    }
+
+    Component.onCompleted: {
+        pages.buildAround(pages.currentIndex)
+        AppCore.appStateChanged(Qt.application.state)
+    }
 }

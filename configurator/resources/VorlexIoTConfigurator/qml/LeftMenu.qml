@@ -1,0 +1,166 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Controls.Material
+import QtQuick.Layouts
+import AppCore 1.0
+import InterfaceElement 1.0
+import VorlexIoTConfigurator
+
+// The drawer menu: the pages, the device files, the font size and the connect button.
+Pane {
+    id: menu
+
+    property SwipeView pageView
+    property string connStatus: qsTr("Connect")
+    readonly property alias fontScale: fontSlider.value
+
+    signal closeDrawer()
+    signal deviceFilesRequested()
+
+    function enablePage(elementType) {
+        switch (elementType) {
+        case InterfaceElement.SlaveSetting: settingsButton.enabled = true; break
+        case InterfaceElement.SlaveState: stateButton.enabled = true; break
+        case InterfaceElement.SlaveCommand: commandsButton.enabled = true; break
+        case InterfaceElement.PersonalizationInfo: personalizationButton.enabled = true; break
+        }
+    }
+    function activePageChanged(index) {
+        const buttons = [settingsButton, stateButton, commandsButton, personalizationButton, debugButton,
+                         appSettingsButton]
+        if (index >= 0 && index < buttons.length)
+            buttons[index].checked = true
+        else if (pageGroup.checkedButton)
+            pageGroup.checkedButton.checked = false
+    }
+    function connectionChanged(connected, isApplication) {
+        for (const button of [settingsButton, stateButton, commandsButton, personalizationButton])
+            button.enabled = connected && isApplication
+        if (connected) {
+            const button = isApplication ? settingsButton : debugButton
+            button.checked = true
+            pageView.currentIndex = button.pageIndex
+            pageView.interactive = true
+        } else {
+            pageView.currentIndex = VkConstants.kSwipeHomePg
+            pageView.interactive = false
+        }
+    }
+
+    component PageButton: ToolButton {
+        property int pageIndex: -1
+
+        checkable: pageIndex >= 0
+        ButtonGroup.group: pageIndex >= 0 ? pageGroup : null
+        Layout.fillWidth: true
+        contentItem: PlainLabel {
+            text: parent.text
+            font: parent.font
+            opacity: parent.enabled ? 1 : 0.4
+            color: parent.checked ? Material.accent : Material.foreground
+        }
+        Accessible.name: text
+        onClicked: {
+            if (pageIndex >= 0)
+                menu.pageView.currentIndex = pageIndex
+            menu.closeDrawer()
+        }
+    }
+
+    objectName: "leftMenu"
+    padding: 0
+    background: Rectangle {
+        color: Material.primary
+        opacity: 0.025
+    }
+
+    ButtonGroup { id: pageGroup; exclusive: true }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        PageButton {
+            id: settingsButton
+            objectName: "menuSettings"
+            text: qsTr("Settings")
+            pageIndex: VkConstants.kSwipeSettingsPg
+            enabled: false
+        }
+        PageButton {
+            id: stateButton
+            objectName: "menuState"
+            text: qsTr("State")
+            pageIndex: VkConstants.kSwipeStatePg
+            enabled: false
+        }
+        PageButton {
+            id: commandsButton
+            objectName: "menuCommands"
+            text: qsTr("Commands")
+            pageIndex: VkConstants.kSwipeCommandPg
+            enabled: false
+        }
+        PageButton {
+            id: personalizationButton
+            objectName: "menuPersonalization"
+            text: qsTr("Personalization")
+            pageIndex: VkConstants.kSwipePersonalizationPg
+            enabled: false
+        }
+        PageButton {
+            id: deviceFilesButton
+            objectName: "menuDeviceFiles"
+            text: qsTr("Device files")
+            visible: false
+            onClicked: menu.deviceFilesRequested()
+        }
+        PageButton {
+            id: debugButton
+            objectName: "menuDebug"
+            text: qsTr("Debug")
+            pageIndex: VkConstants.kSwipeDebugPg
+        }
+        Item { Layout.fillHeight: true }
+        PageButton {
+            id: appSettingsButton
+            objectName: "menuAppSettings"
+            text: qsTr("Application settings")
+            pageIndex: VkConstants.kSwipeAppSettingsPg
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            PlainLabel { text: "  a"; font.pixelSize: 12 }
+            Slider {
+                id: fontSlider
+                objectName: "fontScaleSlider"
+                Layout.fillWidth: true
+                from: 0.6
+                to: 1.2
+                stepSize: 0.05
+                value: 1
+                Accessible.name: qsTr("Font size")
+            }
+            PlainLabel { text: "A  "; font.pixelSize: 20 }
+        }
+        TButton {
+            objectName: "menuConnectButton"
+            text: menu.connStatus
+            Material.background: Material.primary
+            Layout.fillWidth: true
+            Layout.margins: VkConstants.kLeftMargin
+            onClicked: {
+                console.log("Connect button clicked:", text)
+                AppCore.connectClicked()
+                menu.closeDrawer()
+            }
+        }
+    }
+
+    Connections {
+        target: AppCore
+        function onAppCoreDeviceFilesVisible(enabled) {
+            deviceFilesButton.visible = enabled
+        }
+    }
+}

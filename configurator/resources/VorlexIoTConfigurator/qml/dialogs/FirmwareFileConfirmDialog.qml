@@ -1,0 +1,42 @@
+import QtQuick
+import QtQuick.Controls
+import AppCore 1.0
+import VorlexIoTConfigurator
+
+// Asks whether a firmware file is to be loaded into the device now.
+Dialog {
+    id: dialog
+
+    property string path
+
+    // The update was started from this dialog.
+    signal updateStarted()
+
+    function setFields(name, version, filePath) {
+        path = filePath
+        let text = "Selected file [" + filePath + "]"
+        if (version.length > 0)
+            text += " version " + version
+        question.text = qsTr("%1. Start to firmware update?").arg(text)
+    }
+
+    objectName: "firmwareConfirmDialog"
+    title: qsTr("Start firmware update?")
+    header: DialogHeader { text: dialog.title }
+    footer: DialogFooter { dialog: dialog }
+    modal: true
+    width: parent ? parent.width * 4 / 5 : 320
+    anchors.centerIn: Overlay.overlay
+    z: 11
+    onAccepted: {
+        AppCore.updateFirmwareFileSelected(path)
+        updateStarted()
+    }
+
+    PlainLabel {
+        id: question
+        objectName: "firmwareQuestion"
+        width: dialog.availableWidth
+        wrapMode: Text.WrapAnywhere
+    }
+}

@@ -1,0 +1,43 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import AppCore 1.0
+import VorlexIoTConfigurator
+
+// Asks for the device's four-digit password.
+Dialog {
+    id: dialog
+
+    function clearPassword() {
+        field.text = ""
+    }
+
+    objectName: "passwordDialog"
+    title: qsTr("Authorization")
+    header: DialogHeader { text: dialog.title }
+    footer: DialogFooter { dialog: dialog }
+    modal: true
+    closePolicy: Popup.CloseOnEscape
+    anchors.centerIn: Overlay.overlay
+    z: 10
+    onOpened: field.forceActiveFocus()
+    onAccepted: AppCore.passwordEntered(field.text)
+    onRejected: AppCore.passwordCancelled()
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: VkConstants.kVerticalSpacing
+        PlainLabel { text: qsTr("Please enter the password:") }
+        TextField {
+            id: field
+            objectName: "passwordField"
+            Layout.fillWidth: true
+            echoMode: TextInput.Password
+            placeholderText: qsTr("Password")
+            maximumLength: 4
+            inputMethodHints: Qt.ImhDigitsOnly
+            Accessible.name: qsTr("Password")
+            onAccepted: dialog.accept()
+        }
+    }
+}

@@ -1,0 +1,425 @@
+// The pages of the window on simulated devices with the real core, used as a user does: connecting,
+// the pages a device gets, collapsible groups, editing values and saving them to the device, the
+// device files and the debug console.
+#include "window_harness.h"
+
+#include "simulator/value_codec.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(VorlexIoTConfiguratorPlugin)
+
+using namespace ui_testing;
+using core_testing::shippedDevice;
+
+class TestUiPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { _ui.stop(); }
+    void connectLandsOnItsPage_data();
+    void connectLandsOnItsPage();
+    void collapsibleGroups_data();
+    void collapsibleGroups();
+    void editedValuesReachTheDevice();
+    void deviceFilesByPermission_data();
+    void deviceFilesByPermission();
+    void debugConsole();
+
+private:
+    // The element row `id` of the page `pageName`, brought into view.
+    QQuickItem *elementRow(const QString &pageName, const QString &listName, int id);
+    QObject *settingsModel();
+
+    UiHarness _ui;
+};
+
+QQuickItem *TestUiPages::elementRow(const QString &pageName, const QString &listName, int id)
+{
+    QQuickItem *page = _ui.page(pageName);
+    if (!page)
+        return nullptr;
+    QQuickItem *list = _ui.item(listName, page);
+    if (!list)
+        return nullptr;
+    int row = -1;
+    QMetaObject::invokeMethod(
+        list->property("model").value<QObject *>(), "rowOf", Q_RETURN_ARG(int, row), Q_ARG(int, id));
+    if (row < 0)
+        return nullptr;
+    _ui.showRow(list, row);
+    return _ui.waitExisting(QStringLiteral("element_%1").arg(id), list);
+}
+
+QObject *TestUiPages::settingsModel()
+{
+    QQuickItem *list = _ui.item(QStringLiteral("settingsList"));
+    return list ? list->property("model").value<QObject *>() : nullptr;
+}
+
+void TestUiPages::connectLandsOnItsPage_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("devicePages");
+    QTest::newRow("fm200 application") << "fm200"
+                                       << "4711" << 0 << "Settings" << true;
+    QTest::newRow("vc1 bootloader") << "vc1"
+                                    << "5555" << 4 << "Debug" << false;
+}
+
+void TestUiPages::connectLandsOnItsPage()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, password);
+    QFETCH(int, page);
+    QFETCH(QString, title);
+    QFETCH(bool, devicePages);
+    const simulator::DeviceDefinition &definition = shippedDevice(device);
+    QVERIFY(_ui.start());
+
+    // Home, not connected, the device pages off and swiping off.
+    QCOMPARE(_ui.currentPage(), 6);
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))), QStringLiteral("Not connected"));
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("homeConnectButton"))), QStringLiteral("Connect"));
+    QVERIFY(_ui.item(QStringLiteral("simulatedMark"))->isVisible());
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("simulatedMark"))), QStringLiteral("Simulated devices"));
+    QCOMPARE(_ui.object(QStringLiteral("pageView"))->property("interactive").toBool(), false);
+    for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
+        QVERIFY(!_ui.item(QString::fromLatin1(entry))->isEnabled());
+    _ui.screenshot(QStringLiteral("home"));
+
+    QVERIFY(_ui.connect(definition, password));
+    QTRY_COMPARE(_ui.currentPage(), page);
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("pageTitle"))), title);
+    for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
+        QCOMPARE(_ui.item(QString::fromLatin1(entry))->isEnabled(), devicePages);
+    QCOMPARE(_ui.object(QStringLiteral("pageView"))->property("interactive").toBool(), true);
+    QVERIFY(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))).contains(QString::number(definition.serial)));
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("homeConnectButton"))), QStringLiteral("Disconnect"));
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("menuConnectButton"))), QStringLiteral("Disconnect"));
+    // The device's first message is shown, the overlays are gone.
+    QVERIFY(_ui.waitOpened(QStringLiteral("errorDialog")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
+    _ui.screenshot(QStringLiteral("connected-") + device);
+    QVERIFY(_ui.clickName(QStringLiteral("errorDialogOk")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("errorDialog"), false));
+
+    if (devicePages) {
+        // Every settings row of the profile is on the Settings page (flat profile: all visible).
+        for (const simulator::ProfileEntry &entry : definition.startFirmware().profile) {
+            if (entry.element.type != v_protocol::TSlaveProfile::Types::SlaveSetting)
+                continue;
+            QQuickItem *row
+                = elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), entry.element.id);
+            QVERIFY2(row && row->isVisible(), qPrintable(entry.element.nameEn));
+        }
+        // The state page was built beside it and shows the values read.
+        QQuickItem *valve = elementRow(QStringLiteral("statePage"), QStringLiteral("stateList"), 206);
+        QVERIFY(valve);
+        QCOMPARE(
+            _ui.item(QStringLiteral("value_206"), valve)->property("displayText").toString(), QStringLiteral("Open"));
+    }
+    // Every control shown can be named by a screen reader: the page's and the menu's.
+    QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
+    QVERIFY(_ui.clickName(QStringLiteral("drawerButton")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("drawer")));
+    QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
+    QTest::keyClick(_ui.window, Qt::Key_Escape);
+    QVERIFY(_ui.waitOpened(QStringLiteral("drawer"), false));
+
+    // Disconnect from the menu: back home, the device pages off, the element pages empty.
+    QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuConnectButton")));
+    QTRY_COMPARE(_ui.currentPage(), 6);
+    QTRY_COMPARE(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))), QStringLiteral("Not connected"));
+    QVERIFY(!_ui.item(QStringLiteral("menuSettings"))->isEnabled());
+    QCOMPARE(settingsModel() ? settingsModel()->property("count").toInt() : 0, 0);
+    QVERIFY2(_ui.warnings.isEmpty(), qPrintable(_ui.warnings.join('\n')));
+}
+
+void TestUiPages::collapsibleGroups_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("root");
+    QTest::newRow("root") << "9000" << true;
+    QTest::newRow("user") << "2468" << false;
+}
+
+void TestUiPages::collapsibleGroups()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, root);
+    QVERIFY(_ui.start());
+    QVERIFY(_ui.connect(shippedDevice("gw4"), password));
+    QTRY_COMPARE(_ui.currentPage(), 0);
+    // gw4 shows its SIM card message first.
+    QVERIFY(_ui.acknowledge(QStringLiteral("errorDialog")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
+    QObject *model = settingsModel();
+    QVERIFY(model);
+    QVERIFY(model->property("hierarchical").toBool());
+
+    const auto shown = [&](int id) {
+        QQuickItem *row = elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), id);
+        return row && row->isVisible() && row->height() > 0;
+    };
+    const auto present = [&](int id) {
+        int row = -1;
+        QMetaObject::invokeMethod(model, "rowOf", Q_RETURN_ARG(int, row), Q_ARG(int, id));
+        return row >= 0;
+    };
+    // The marker is no row; after it only the top-level group titles.
+    QVERIFY(!present(1));
+    QVERIFY(shown(10));
+    QVERIFY(shown(20));
+    for (int id : { 11, 12, 13, 14, 15, 16, 18, 21, 26 })
+        QTRY_VERIFY2(!shown(id), qPrintable(QString::number(id)));
+    _ui.screenshot(QStringLiteral("settings-groups-") + QTest::currentDataTag());
+
+    // "Network" opens: its rows and its sub-group title, not the sub-group's rows.
+    _ui.click(_ui.item(QStringLiteral("title_10")));
+    for (int id : { 11, 12, 13, 14, 15 })
+        QTRY_VERIFY2(shown(id), qPrintable(QString::number(id)));
+    QVERIFY(!shown(16));
+    QVERIFY(!shown(21));
+    // "Security" opens; the key is for root only.
+    _ui.click(_ui.item(QStringLiteral("title_15")));
+    QTRY_VERIFY(shown(16));
+    QVERIFY(shown(18));
+    QCOMPARE(present(17), root);
+    if (root)
+        QVERIFY(shown(17));
+    _ui.screenshot(QStringLiteral("settings-open-") + QTest::currentDataTag());
+
+    // "Network" closes with everything under it; opening it again shows only its own rows.
+    _ui.click(_ui.item(QStringLiteral("title_10")));
+    for (int id : { 11, 12, 15, 16, 18 })
+        QTRY_VERIFY2(!shown(id), qPrintable(QString::number(id)));
+    _ui.click(_ui.item(QStringLiteral("title_10")));
+    QTRY_VERIFY(shown(11));
+    QTRY_VERIFY(shown(15));
+    QVERIFY(!shown(16));
+}
+
+void TestUiPages::editedValuesReachTheDevice()
+{
+    QTemporaryDir folder;
+    const simulator::DeviceCatalog catalog = testDevices(folder.path(), { QStringLiteral("ed1") });
+    QCOMPARE(catalog.definitions().size(), 1);
+    const simulator::DeviceDefinition &device = catalog.definitions().constFirst();
+    QVERIFY(_ui.start(catalog));
+    QVERIFY(_ui.connect(device, QStringLiteral("2222")));
+    QTRY_COMPARE(_ui.currentPage(), 0);
+    QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
+    const auto field = [&](int id) {
+        QQuickItem *row = elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), id);
+        return row ? _ui.item(QStringLiteral("value_%1").arg(id), row) : nullptr;
+    };
+    const auto shownAfterTyping = [&](int id, const QString &typed) {
+        QQuickItem *input = field(id);
+        _ui.type(input, typed);
+        return _ui.text(input);
+    };
+    const auto stored = [&](int id) { return _ui.core.element(id)->data(); };
+
+    // Numbers: above the maximum the maximum, empty or not a number the minimum, the multiplier on the way.
+    QCOMPARE(shownAfterTyping(100, QStringLiteral("20000")), QStringLiteral("10000"));
+    QCOMPARE(stored(100).toInt(), 10000);
+    QCOMPARE(shownAfterTyping(100, QString()), QStringLiteral("1"));
+    QCOMPARE(stored(100).toInt(), 1);
+    QCOMPARE(shownAfterTyping(100, QStringLiteral("-")), QStringLiteral("1"));
+    QCOMPARE(shownAfterTyping(100, QStringLiteral("x7")), QStringLiteral("7")); // letters cannot be typed
+    QCOMPARE(shownAfterTyping(101, QStringLiteral("999")), QStringLiteral("500"));
+    QCOMPARE(stored(101).toInt(), 5000);
+    QCOMPARE(shownAfterTyping(101, QStringLiteral("12.34")), QStringLiteral("12.3"));
+    QCOMPARE(stored(101).toInt(), 123);
+    QCOMPARE(shownAfterTyping(102, QStringLiteral("-5000")), QStringLiteral("-1000"));
+    // Without limits in the profile a value is still bounded by its four bytes.
+    QCOMPARE(shownAfterTyping(103, QStringLiteral("5000000000")), QStringLiteral("4294967295"));
+    QCOMPARE(stored(103).toUInt(), 4294967295u);
+    // Four hex bytes take eight digits and nothing else; a short entry is filled to the size.
+    QCOMPARE(shownAfterTyping(104, QStringLiteral("0123456789")), QStringLiteral("01234567"));
+    QCOMPARE(shownAfterTyping(104, QStringLiteral("ab-c")), QStringLiteral("00000ABC"));
+    QCOMPARE(shownAfterTyping(104, QStringLiteral("89abcdef")), QStringLiteral("89ABCDEF"));
+    // Sixteen bytes of text take fifteen characters, and fifteen bytes of UTF-8.
+    QCOMPARE(shownAfterTyping(105, QStringLiteral("abcdefghijklmnopqrst")), QStringLiteral("abcdefghijklmno"));
+    QCOMPARE(shownAfterTyping(105, QString(8, QChar(0xE4))), QString(7, QChar(0xE4)));
+    QCOMPARE(shownAfterTyping(105, QStringLiteral("Line 7")), QStringLiteral("Line 7"));
+    // What the user may not edit stays as it is.
+    QCOMPARE(shownAfterTyping(107, QStringLiteral("3")), QStringLiteral("9"));
+    QCOMPARE(stored(107).toInt(), 9);
+
+    // The "#" entry cannot be chosen, neither from the list nor with the keys.
+    QQuickItem *mode = field(106);
+    QVERIFY(mode);
+    _ui.click(mode);
+    QQuickItem *service = _ui.waitItem(QStringLiteral("entry_2"), nullptr, false);
+    QVERIFY(service);
+    QVERIFY(!service->isEnabled());
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("entry_2"))), QStringLiteral("Service"));
+    _ui.screenshot(QStringLiteral("enum-entries"));
+    _ui.click(service);
+    QCOMPARE(stored(106).toInt(), 0);
+    _ui.click(_ui.waitItem(QStringLiteral("entry_1")));
+    QTRY_COMPARE(stored(106).toInt(), 1);
+    QTRY_COMPARE(mode->property("displayText").toString(), QStringLiteral("Manual"));
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(_ui.window, Qt::Key_Down);
+        QVERIFY(stored(106).toInt() != 2);
+    }
+    QCOMPARE(mode->property("currentIndex").toInt(), 1);
+    _ui.screenshot(QStringLiteral("settings-edited"));
+
+    // Save: the device holds what the fields show, and the page reads it back.
+    const int from = _ui.core.recorder->mark();
+    QVERIFY(_ui.clickName(QStringLiteral("saveSettingsButton")));
+    QVERIFY(
+        _ui.waitFor([&]() { return _ui.core.recorder->count("loadDataToInterface", from) > 0 && _ui.core.isIdle(); }));
+    QVERIFY2(_ui.core.recorder->dialogs(from).isEmpty(), qPrintable(_ui.core.recorder->dialogs(from).join('|')));
+    _ui.core.withEngine(device, [](simulator::DeviceEngine &engine) {
+        QCOMPARE(simulator::ValueCodec::readInteger(engine.value(100), false), 7);
+        QCOMPARE(simulator::ValueCodec::readInteger(engine.value(101), false), 123);
+        QCOMPARE(simulator::ValueCodec::readInteger(engine.value(102), true), -1000);
+        QCOMPARE(simulator::ValueCodec::readInteger(engine.value(103), false), 4294967295ll);
+        QCOMPARE(engine.value(104), QByteArray::fromHex("89abcdef"));
+        QCOMPARE(engine.value(105), QByteArray("Line 7").leftJustified(16, '\0'));
+        QCOMPARE(engine.value(106), QByteArray(1, '\1'));
+        QCOMPARE(engine.value(107), QByteArray(1, '\x09'));
+        // The settings were applied after saving.
+        QVERIFY(engine.counters().received(v_protocol::TPayloadType::CommandRequest) >= 2);
+    });
+    QTRY_COMPARE(_ui.text(field(101)), QStringLiteral("12.3"));
+    QCOMPARE(_ui.text(field(104)), QStringLiteral("89ABCDEF"));
+}
+
+void TestUiPages::deviceFilesByPermission_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("root");
+    QTest::newRow("root") << "4711" << true;
+    QTest::newRow("user") << "1234" << false;
+}
+
+void TestUiPages::deviceFilesByPermission()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, root);
+    QVERIFY(_ui.start());
+    QVERIFY(_ui.connect(shippedDevice("fm200"), password));
+    QVERIFY(_ui.acknowledge(QStringLiteral("errorDialog")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
+    QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuDeviceFiles")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("deviceFilesDialog")));
+    QObject *dialog = _ui.object(QStringLiteral("deviceFilesDialog"));
+    QVERIFY(_ui.waitItem(QStringLiteral("fileRow_21"), dialog, false));
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("fileName_17"), dialog)), QStringLiteral("log"));
+    _ui.screenshot(QStringLiteral("device-files-") + QTest::currentDataTag());
+
+    // calibration: read and written by root only; log: read by all, cleared by root only.
+    QCOMPARE(_ui.item(QStringLiteral("fileRead_21"), dialog)->isEnabled(), root);
+    QCOMPARE(_ui.item(QStringLiteral("fileWrite_21"), dialog)->isEnabled(), root);
+    QVERIFY(!_ui.item(QStringLiteral("fileClear_21"), dialog)->isEnabled());
+    QVERIFY(_ui.item(QStringLiteral("fileRead_17"), dialog)->isEnabled());
+    QCOMPARE(_ui.item(QStringLiteral("fileClear_17"), dialog)->isEnabled(), root);
+    QVERIFY(!_ui.item(QStringLiteral("fileWrite_17"), dialog)->isEnabled());
+
+    // A click on a disabled button does nothing; an enabled one reads the file and closes the dialog.
+    const int from = _ui.core.recorder->mark();
+    _ui.click(_ui.item(QStringLiteral("fileRead_21"), dialog));
+    if (!root) {
+        QVERIFY(dialog->property("visible").toBool());
+        QCOMPARE(_ui.core.recorder->count("appCoreBusy", from), 0);
+        _ui.click(_ui.item(QStringLiteral("fileRead_17"), dialog));
+    }
+    QVERIFY(_ui.waitOpened(QStringLiteral("deviceFilesDialog"), false));
+    const QString saved
+        = root ? QStringLiteral("SN10250001-ID021-calibration.bin") : QStringLiteral("SN10250001-ID017-log.bin");
+    QVERIFY(_ui.waitFor([&]() { return !_ui.core.opened.urls.isEmpty(); }));
+    QVERIFY2(_ui.core.opened.urls.constLast().toLocalFile().endsWith(saved),
+        qPrintable(_ui.core.opened.urls.constLast().toString()));
+}
+
+void TestUiPages::debugConsole()
+{
+    QVERIFY(_ui.start());
+    QVERIFY(_ui.connect(shippedDevice("fm200"), QStringLiteral("4711")));
+    QVERIFY(_ui.acknowledge(QStringLiteral("errorDialog")));
+    QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuDebug")));
+    QTRY_COMPARE(_ui.currentPage(), 4);
+    QQuickItem *list = _ui.waitItem(QStringLiteral("debugList"));
+    QVERIFY(list);
+    auto *lines = list->property("model").value<QObject *>();
+    const auto lineAt = [&](int row) {
+        QString line;
+        QMetaObject::invokeMethod(lines, "lineAt", Q_RETURN_ARG(QString, line), Q_ARG(int, row));
+        return line;
+    };
+    const auto lineCount = [&]() { return lines->property("count").toInt(); };
+    // The device's boot lines came while the page was not built; they are there, one row per line.
+    QTRY_VERIFY(lineCount() >= 3);
+    bool booted = false;
+    for (int row = 0; row < lineCount(); ++row)
+        booted |= lineAt(row) == QStringLiteral("FM-200 Flow 2.4 (build 2024-03-11) starting");
+    QVERIFY(booted);
+
+    // Auto-scroll follows the end.
+    for (int i = 0; i < 150; ++i)
+        _ui.core.core->addDebugLogMessage(QStringLiteral("line %1\n").arg(i));
+    QTRY_VERIFY(list->property("atYEnd").toBool());
+    _ui.screenshot(QStringLiteral("debug"));
+    QVERIFY2(list->property("contentHeight").toReal() > list->height(),
+        qPrintable(QStringLiteral("%1 %2").arg(list->property("contentHeight").toReal()).arg(list->height())));
+
+    // Off: the reader stays where they are while lines arrive.
+    _ui.click(_ui.item(QStringLiteral("autoScrollSwitch")));
+    QTRY_VERIFY(!_ui.item(QStringLiteral("autoScrollSwitch"))->property("checked").toBool());
+    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
+    QTRY_VERIFY(list->property("atYBeginning").toBool());
+    const qreal top = list->property("contentY").toReal();
+    const int before = lineCount();
+    for (int i = 0; i < 50; ++i)
+        _ui.core.core->addDebugLogMessage(QStringLiteral("more %1\n").arg(i));
+    QTRY_COMPARE(lineCount(), before + 50);
+    QCOMPARE(list->property("contentY").toReal(), top);
+    QVERIFY(list->property("atYBeginning").toBool());
+
+    // A text in two parts is one line; several lines in one text are several rows.
+    _ui.core.core->addDebugLogMessage(QStringLiteral("first half, "));
+    _ui.core.core->addDebugLogMessage(QStringLiteral("second half\nnext\n"));
+    QTRY_COMPARE(lineCount(), before + 52);
+    QCOMPARE(lineAt(before + 50), QStringLiteral("first half, second half"));
+    QCOMPARE(lineAt(before + 51), QStringLiteral("next"));
+
+    // Select the first two lines (click, shift-click) and copy them.
+    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
+    QTRY_VERIFY(list->property("atYBeginning").toBool());
+    auto *contentItem = list->property("contentItem").value<QQuickItem *>();
+    QVERIFY(_ui.waitFor([&]() { return contentItem->childItems().size() >= 2; }));
+    QList<QQuickItem *> rows;
+    for (QQuickItem *child : contentItem->childItems()) {
+        if (child->property("index").isValid())
+            rows << child;
+    }
+    std::sort(rows.begin(), rows.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
+    QVERIFY(rows.size() >= 2);
+    _ui.click(rows.at(0));
+    _ui.click(rows.at(1), Qt::ShiftModifier);
+    QTRY_COMPARE(lines->property("selectionEnd").toInt(), 1);
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("copyButton"))), QStringLiteral("Copy lines"));
+    QVERIFY(_ui.clickName(QStringLiteral("copyButton")));
+    QCOMPARE(QGuiApplication::clipboard()->text(), lineAt(0) + u'\n' + lineAt(1));
+
+    // Clear empties the console.
+    QVERIFY(_ui.clickName(QStringLiteral("clearDebugButton")));
+    QTRY_COMPARE(lineCount(), 0);
+    QVERIFY(_ui.core.core->debugText().isEmpty());
+}
+
+QTEST_MAIN(TestUiPages)
+#include "tst_ui_pages.moc"
