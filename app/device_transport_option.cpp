@@ -28,24 +28,33 @@ void DeviceTransportOption::addTo(QCommandLineParser &parser) const
 bool DeviceTransportOption::read(const QCommandLineParser &parser)
 {
     const QStringList arguments = parser.positionalArguments();
-    _simulated = parser.isSet(_option);
-    if (!_simulated) {
+    if (!parser.isSet(_option)) {
         if (!arguments.isEmpty()) {
             qCritical().noquote() << "Unexpected argument:" << arguments.first()
                                   << "(a folder of simulated devices goes with --simulator)";
             return false;
         }
-        return true;
+        return select(false);
     }
     if (arguments.size() > 1) {
         qCritical().noquote() << "Only one folder of simulated devices may be given, not:" << arguments.join(u' ');
         return false;
     }
-    if (arguments.isEmpty()) {
+    return select(true, arguments.value(0));
+}
+
+bool DeviceTransportOption::select(bool simulated, const QString &folder)
+{
+    _simulated = simulated;
+    _folder.clear();
+    _catalog = simulator::DeviceCatalog();
+    if (!_simulated)
+        return true;
+    if (folder.isEmpty()) {
         _catalog = simulator::DeviceCatalog::builtIn();
         return !_catalog.isEmpty();
     }
-    _folder = QDir(arguments.first()).absolutePath();
+    _folder = QDir(folder).absolutePath();
     const ReturnCode result = _catalog.loadFolder(_folder);
     if (_catalog.isEmpty()) {
         qCritical().noquote() << "No simulated device can be loaded from" << _folder;
@@ -60,11 +69,11 @@ bool DeviceTransportOption::read(const QCommandLineParser &parser)
     return true;
 }
 
-void DeviceTransportOption::install() const
+std::shared_ptr<simulator::DevicePark> DeviceTransportOption::install() const
 {
     if (!_simulated) {
         qDebug() << "Device transport: Bluetooth LE";
-        return;
+        return nullptr;
     }
     qDebug().noquote() << "Device transport: simulated devices from"
                        << (_folder.isEmpty() ? QStringLiteral("the built-in samples") : _folder);
@@ -74,7 +83,9 @@ void DeviceTransportOption::install() const
                                   .arg(device.serial)
                                   .arg(device.address, device.startFirmware().name);
     }
-    simulator::SimulatedTransport::install(std::make_shared<simulator::DevicePark>(_catalog));
+    auto park = std::make_shared<simulator::DevicePark>(_catalog);
+    simulator::SimulatedTransport::install(park);
+    return park;
 }
 
 } // namespace app
