@@ -51,6 +51,7 @@ CoreDriver::CoreDriver(configurator::GuiQmlHandler *core, QTextStream &err) : _c
         changed();
     });
     connect(core, &GuiQmlHandler::appCoreBusy, this, &CoreDriver::changed);
+    connect(core, &GuiQmlHandler::appCoreDebugText, this, &CoreDriver::changed);
     connect(core, &GuiQmlHandler::appCoreBleDeviceDiscovered, this, &CoreDriver::changed);
     connect(core, &GuiQmlHandler::appCoreAddDeviceFileElement, this, &CoreDriver::changed);
     connect(core, &GuiQmlHandler::appCoreProgressText, this, &CoreDriver::onProgress);
@@ -132,6 +133,14 @@ bool CoreDriver::waitUntil(const std::function<bool()> &condition, const QDeadli
     return met || condition();
 }
 
+bool CoreDriver::settle(const QDeadlineTimer &deadline)
+{
+    const QString marker = QStringLiteral("vk-config settles %1").arg(++_settles);
+    _publisher.publish(
+        new event_topics::system::DebugHappend(SubmoduleIds::Unknown, QStringLiteral("vk-config"), marker));
+    return waitUntil([&]() { return _core->debugText().contains(marker); }, deadline);
+}
+
 QString CoreDriver::listedKey(quint64 serial) const
 {
     const auto &devices = _core->discoveredDevices();
@@ -184,6 +193,8 @@ Outcome CoreDriver::connectDevice(quint64 serial, const QDeadlineTimer &searchDe
     }
     _core->appCoreConnectToBleDevice(key);
     const bool ended = waitUntil([&]() { return isIdle() && _connectionChanges > changes; }, deadline);
+    if (!_core->isConnected())
+        settle(deadline);
     const Outcome problem = problemSince(mark);
     if (!problem.ok())
         return problem;
@@ -208,6 +219,8 @@ Outcome CoreDriver::runAction(const std::function<void()> &action, const std::fu
     action();
     const bool ended = waitUntil(
         [&]() { return isIdle() && (done() || !_core->isConnected() || !problemSince(mark).ok()); }, deadline);
+    if (!done() && problemSince(mark).ok())
+        settle(deadline);
     const Outcome problem = problemSince(mark);
     if (!problem.ok())
         return problem;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/gui_qml_handler.h"
+#include "event_core/i_topic_subscriber.h"
 #include "vk_config/outcome.h"
 
 #include <QDeadlineTimer>
@@ -67,6 +68,11 @@ public:
     Outcome runAction(const std::function<void()> &action, const std::function<bool()> &done, const QString &what,
         const QDeadlineTimer &deadline);
 
+    // Waits until what the modules published on the bus's System topics so far (errors, diagnostics)
+    // has reached the core: a marker published now arrives after it. A connection that ended without
+    // a reason yet may have its error still on the way.
+    bool settle(const QDeadlineTimer &deadline);
+
     // Marks the present point of the dialogs, opened files and connection changes.
     int dialogMark() const { return int(_dialogs.size()); }
     QList<Dialog> dialogsSince(int mark) const { return _dialogs.mid(mark); }
@@ -103,6 +109,8 @@ private:
     int _lastPercent = -100;
     int _percent = -1;
     std::function<void()> _wake;
+    event_core::ITopicSubscriber _publisher;
+    int _settles = 0;
 };
 
 } // namespace vk_config
