@@ -37,7 +37,7 @@ QJsonObject ConfigDocument::elementObject(const VkInterfaceElement &element)
         object.insert(QStringLiteral("min"), element.min());
         object.insert(QStringLiteral("max"), element.max());
     }
-    if (!element.enumValues().isEmpty())
+    if (element.dataType() == VkInterfaceElement::TEnum)
         object.insert(QStringLiteral("enumValues"), QJsonArray::fromStringList(element.enumValues()));
     object.insert(QStringLiteral("value"), ValueFormat::jsonValue(element));
     if (ValueFormat::hasValue(element))
