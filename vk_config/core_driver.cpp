@@ -1,5 +1,7 @@
 #include "vk_config/core_driver.h"
 
+#include "vk_config/value_format.h"
+
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QTextStream>
@@ -18,9 +20,10 @@ constexpr int kRecheckMs = 20;
 
 const QString kUrlScheme = QStringLiteral("file");
 
+// A core's or device's text on one terminal line.
 QString oneLine(const QString &text)
 {
-    return text.simplified();
+    return ValueFormat::printable(text.simplified());
 }
 
 } // namespace

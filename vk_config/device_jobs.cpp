@@ -34,9 +34,15 @@ QString versionText(const v_protocol::TFirmwareVersion &version)
     return QStringLiteral("%1.%2").arg(version.Major).arg(version.Minor);
 }
 
+// Every text that came from the device is printed through this.
+QString safe(const QString &text)
+{
+    return ValueFormat::printable(text);
+}
+
 QString elementLabel(const VkInterfaceElement &element)
 {
-    return QStringLiteral("element %1 (%2)").arg(element.id()).arg(element.nameEn());
+    return QStringLiteral("element %1 (%2)").arg(element.id()).arg(safe(element.nameEn()));
 }
 
 Outcome usage(const QString &message)
@@ -57,7 +63,7 @@ void printTable(QTextStream &out, const QList<QStringList> &rows, const QList<bo
         for (int i = 0; i < row.size(); ++i) {
             if (widths.size() <= i)
                 widths.append(0);
-            widths[i] = qMax(widths.at(i), int(row.at(i).size()));
+            widths[i] = qMax(widths.at(i), int(safe(row.at(i)).size()));
         }
     }
     for (const QStringList &row : rows) {
@@ -65,7 +71,8 @@ void printTable(QTextStream &out, const QList<QStringList> &rows, const QList<bo
         for (int i = 0; i < row.size(); ++i) {
             const bool last = i == row.size() - 1;
             const int width = last ? 0 : widths.at(i);
-            cells << (rightAligned.value(i) ? row.at(i).rightJustified(width) : row.at(i).leftJustified(width));
+            const QString cell = safe(row.at(i));
+            cells << (rightAligned.value(i) ? cell.rightJustified(width) : cell.leftJustified(width));
         }
         QString line = cells.join(QStringLiteral("  "));
         while (line.endsWith(u' '))
@@ -212,7 +219,7 @@ Outcome DeviceJobs::get()
         return Outcome::success();
     }
     _out << QStringLiteral("%1  serial %2  model %3  hardware %4  firmware %5  access %6\n")
-                .arg(device.Name)
+                .arg(safe(device.Name))
                 .arg(device.Serial)
                 .arg(device.ModelId)
                 .arg(device.HardwareVersion)
@@ -305,8 +312,8 @@ Outcome DeviceJobs::set()
             shown.setValue(bytes);
             _out << QStringLiteral("%1  %2: %3 -> %4\n")
                         .arg(change.element->id())
-                        .arg(change.element->nameEn(), ValueFormat::displayText(*change.element),
-                            ValueFormat::displayText(shown));
+                        .arg(safe(change.element->nameEn()), safe(ValueFormat::displayText(*change.element)),
+                            safe(ValueFormat::displayText(shown)));
         }
         _out.flush();
         return Outcome::success();
@@ -359,7 +366,7 @@ Outcome DeviceJobs::set()
     for (const Change &change : std::as_const(changes))
         _out << QStringLiteral("%1  %2 = %3\n")
                     .arg(change.element->id())
-                    .arg(change.element->nameEn(), ValueFormat::displayText(*change.element));
+                    .arg(safe(change.element->nameEn()), safe(ValueFormat::displayText(*change.element)));
     _out.flush();
     return Outcome::success();
 }
@@ -372,7 +379,7 @@ Outcome DeviceJobs::run()
     if (!ValueCheck::isVisible(command->editable(), isRoot()))
         return usage(QStringLiteral("command %1 (%2): not available with user access")
                          .arg(command->id())
-                         .arg(command->nameEn()));
+                         .arg(safe(command->nameEn())));
     if (!_request.commandData.isEmpty())
         command->setValue(_request.commandData);
     GuiQmlHandler *core = _driver.core();
@@ -381,7 +388,7 @@ Outcome DeviceJobs::run()
         QStringLiteral("running command %1").arg(id), _deadline);
     if (!outcome.ok())
         return outcome;
-    _out << QStringLiteral("%1: command %2 (%3) done\n").arg(_serial).arg(id).arg(command->nameEn());
+    _out << QStringLiteral("%1: command %2 (%3) done\n").arg(_serial).arg(id).arg(safe(command->nameEn()));
     _out.flush();
     return Outcome::success();
 }
@@ -441,7 +448,7 @@ Outcome DeviceJobs::files()
     }
     if (!file)
         return usage(QStringLiteral("file %1: not in the device's file table").arg(_request.fileId));
-    const QString label = QStringLiteral("file %1 (%2)").arg(file->fileId()).arg(file->fileName());
+    const QString label = QStringLiteral("file %1 (%2)").arg(file->fileId()).arg(safe(file->fileName()));
     const int id = file->fileId();
     if (_request.filesAction == Request::FilesAction::Clear) {
         if (!VkFileInfoElement::permits(file->clearPermission(), isRoot()))
@@ -521,7 +528,7 @@ Outcome DeviceJobs::update(quint32 serial, const QDeadlineTimer &search, const Q
                 .arg(serial));
     _out << QStringLiteral("%1: firmware update done, the device runs %2 %3\n")
                 .arg(serial)
-                .arg(record.Name, versionText(record.FirmwareVersion));
+                .arg(safe(record.Name), versionText(record.FirmwareVersion));
     _out.flush();
     return Outcome::success();
 }

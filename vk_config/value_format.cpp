@@ -265,6 +265,16 @@ bool ValueFormat::parseJson(const VkInterfaceElement &element, const QJsonValue 
     }
 }
 
+QString ValueFormat::printable(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    return result;
+}
+
 QString ValueFormat::kindWord(VkInterfaceElement::ETypes type)
 {
     switch (type) {

@@ -42,6 +42,10 @@ public:
     // "12.50"; a multiplier of 1 or less shows the number as it is.
     static QString scaledText(qint64 raw, int multiplier);
 
+    // A device's text made safe for a terminal line: control and format characters (escape
+    // sequences, line breaks, direction overrides) become U+FFFD.
+    static QString printable(const QString &text);
+
     // "setting", "state", "personalization", "command", "app setting", "app command".
     static QString kindWord(VkInterfaceElement::ETypes type);
 };

@@ -64,6 +64,8 @@ private slots:
     void jsonValueRoundTrip();
     void parseJsonRefusesOtherKinds_data();
     void parseJsonRefusesOtherKinds();
+    void printable_data();
+    void printable();
     void documentRoundTrip();
     void documentRefusals_data();
     void documentRefusals();
@@ -334,6 +336,25 @@ void TestVkConfigValues::parseJsonRefusesOtherKinds()
     QString error;
     QVERIFY(!ValueFormat::parseJson(element, json, data, error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestVkConfigValues::printable_data()
+{
+    QTest::addColumn<QString>("deviceText");
+    QTest::addColumn<QString>("shown");
+    const QString replaced(QChar(QChar::ReplacementCharacter));
+    QTest::newRow("plain") << QStringLiteral("Flow unit, m³/h") << QStringLiteral("Flow unit, m³/h");
+    QTest::newRow("escape sequence") << QStringLiteral("Pump\x1b[2J") << QStringLiteral("Pump") + replaced + "[2J";
+    QTest::newRow("line break") << QStringLiteral("a\nb\rc") << QStringLiteral("a") + replaced + "b" + replaced + "c";
+    QTest::newRow("direction override") << QStringLiteral("abc\u202Eexe.txt")
+                                        << QStringLiteral("abc") + replaced + "exe.txt";
+}
+
+void TestVkConfigValues::printable()
+{
+    QFETCH(QString, deviceText);
+    QFETCH(QString, shown);
+    QCOMPARE(ValueFormat::printable(deviceText), shown);
 }
 
 void TestVkConfigValues::documentRoundTrip()
