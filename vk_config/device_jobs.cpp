@@ -200,7 +200,8 @@ Outcome DeviceJobs::onDevice(quint32 serial, const QString &password)
 Outcome DeviceJobs::get()
 {
     GuiQmlHandler *core = _driver.core();
-    const bool every = !_request.settings && !_request.state && !_request.personalization;
+    // No kind chosen, or all three (--all): every element, commands and captions included.
+    const bool every = _request.settings == _request.state && _request.state == _request.personalization;
     QList<const VkInterfaceElement *> chosen;
     for (const VkInterfaceElement *element : core->interfaceElements()) {
         if (!ValueCheck::isVisible(element->editable(), isRoot()))

@@ -390,14 +390,22 @@ void TestVkConfig::passwords()
     if (!environment.isEmpty())
         env.insert(QStringLiteral("VK_PASSWORD"), environment);
     const vk_testing::ProcessRun run = installation.run(
-        QStringList { QStringLiteral("get"), serial(kFm200), QStringLiteral("--json") } + arguments, env);
+        QStringList { QStringLiteral("get"), serial(kFm200), QStringLiteral("--json"), QStringLiteral("--all") }
+            + arguments,
+        env);
     VERIFY_RUN(run, run.exitCode == exitCode);
     if (exitCode == 4) {
         QCOMPARE(errorLines(run).size(), 1);
         QVERIFY2(errorLines(run).first().contains(QLatin1String("authentication refused")), qPrintable(describe(run)));
         QVERIFY(run.out.isEmpty());
     } else {
-        QCOMPARE(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("access")).toString(), access);
+        const QJsonObject document = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(document.value(QStringLiteral("access")).toString(), access);
+        // --all: settings, state values, personalization and commands; elements hidden from a user
+        // are left out for one.
+        const QMap<int, QJsonObject> elements = elementsOf(document);
+        QVERIFY(elements.contains(10) && elements.contains(100) && elements.contains(200) && elements.contains(301));
+        QCOMPARE(elements.contains(106), access == QLatin1String("root"));
     }
 }
 
@@ -413,6 +421,8 @@ void TestVkConfig::serialsEndWithSummary()
     const QString out = text(run.out);
     // Each device's output, then the summary.
     QVERIFY(out.indexOf(QLatin1String("FM-200 Flow  serial 10250001")) >= 0);
+    // --settings: the settings only.
+    QVERIFY(out.contains(QLatin1String("Pulse weight, ml")) && !out.contains(QLatin1String("Flow rate")));
     QVERIFY(out.indexOf(QLatin1String("GW-4 Gateway  serial 20480017"))
         > out.indexOf(QLatin1String("FM-200 Flow  serial 10250001")));
     const QList<QByteArray> lines = run.outLines();
