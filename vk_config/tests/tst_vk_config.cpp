@@ -198,7 +198,7 @@ void TestVkConfig::scanListsShippedDevices()
     Installation installation;
     QVERIFY(installation.isValid());
     const vk_testing::ProcessRun json = installation.run(
-        { QStringLiteral("scan"), QStringLiteral("--seconds"), QStringLiteral("2"), QStringLiteral("--json") });
+        { QStringLiteral("scan"), QStringLiteral("--seconds"), QStringLiteral("3"), QStringLiteral("--json") });
     VERIFY_RUN(json, json.exitCode == 0 && json.err.isEmpty());
     const QJsonArray devices = QJsonDocument::fromJson(json.out).array();
     const simulator::DeviceCatalog catalog = simulator::DeviceCatalog::builtIn();
@@ -219,7 +219,7 @@ void TestVkConfig::scanListsShippedDevices()
 
     // One line a device, under a header.
     const vk_testing::ProcessRun table
-        = installation.run({ QStringLiteral("scan"), QStringLiteral("--seconds"), QStringLiteral("2") });
+        = installation.run({ QStringLiteral("scan"), QStringLiteral("--seconds"), QStringLiteral("3") });
     VERIFY_RUN(table, table.exitCode == 0);
     const QList<QByteArray> lines = table.outLines();
     QCOMPARE(lines.size(), 1 + catalog.definitions().size());
@@ -416,7 +416,7 @@ void TestVkConfig::serialsEndWithSummary()
     const QString list = installation.writeFile(QStringLiteral("line.txt"),
         QStringLiteral("# production line 3\n%1 4711\n%2 9000\n99999\n").arg(kFm200).arg(kGw4).toUtf8());
     const vk_testing::ProcessRun run = installation.run({ QStringLiteral("--serials"), list,
-        QStringLiteral("--timeout"), QStringLiteral("3"), QStringLiteral("get"), QStringLiteral("--settings") });
+        QStringLiteral("--timeout"), QStringLiteral("5"), QStringLiteral("get"), QStringLiteral("--settings") });
     VERIFY_RUN(run, run.exitCode == 3);
     const QString out = text(run.out);
     // Each device's output, then the summary.
@@ -452,7 +452,7 @@ void TestVkConfig::updateBringsVc1ToItsNewVersion()
 
     // The next process finds the device running its new application.
     const vk_testing::ProcessRun scan = installation.run(
-        { QStringLiteral("scan"), QStringLiteral("--seconds"), QStringLiteral("2"), QStringLiteral("--json") });
+        { QStringLiteral("scan"), QStringLiteral("--seconds"), QStringLiteral("3"), QStringLiteral("--json") });
     VERIFY_RUN(scan, scan.exitCode == 0);
     bool seen = false;
     for (const QJsonValue &device : QJsonDocument::fromJson(scan.out).array()) {
