@@ -165,7 +165,8 @@ bool CommandLine::parse(const QStringList &arguments, Request &request, QString 
         return false;
     }
     if (parser.isSet(help)) {
-        helpText = parser.helpText();
+        // Parsed before the application object exists: the program's name is filled in here.
+        helpText = parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("vk-config"));
         return true;
     }
     if (parser.isSet(version)) {
