@@ -30,30 +30,39 @@ void DeviceTransportOption::addTo(QCommandLineParser &parser) const
 bool DeviceTransportOption::read(const QCommandLineParser &parser)
 {
     const QStringList arguments = parser.positionalArguments();
-    _simulated = parser.isSet(_option);
-    if (!_simulated) {
+    if (!parser.isSet(_option)) {
         if (!arguments.isEmpty()) {
             qCritical().noquote() << "Unexpected argument:" << arguments.first()
                                   << "(a folder of simulated devices goes with --simulator)";
             return false;
         }
         if (!QBluetoothLocalDevice::allDevices().isEmpty())
-            return true;
+            return select(false);
         // Nothing to reach devices with: the program still runs, on its built-in simulated devices.
-        _simulated = true;
+        const bool selected = select(true);
         _withoutAdapter = true;
-        _catalog = simulator::DeviceCatalog::builtIn();
-        return !_catalog.isEmpty();
+        return selected;
     }
     if (arguments.size() > 1) {
         qCritical().noquote() << "Only one folder of simulated devices may be given, not:" << arguments.join(u' ');
         return false;
     }
-    if (arguments.isEmpty()) {
+    return select(true, arguments.value(0));
+}
+
+bool DeviceTransportOption::select(bool simulated, const QString &folder)
+{
+    _simulated = simulated;
+    _withoutAdapter = false;
+    _folder.clear();
+    _catalog = simulator::DeviceCatalog();
+    if (!_simulated)
+        return true;
+    if (folder.isEmpty()) {
         _catalog = simulator::DeviceCatalog::builtIn();
         return !_catalog.isEmpty();
     }
-    _folder = QDir(arguments.first()).absolutePath();
+    _folder = QDir(folder).absolutePath();
     const ReturnCode result = _catalog.loadFolder(_folder);
     if (_catalog.isEmpty()) {
         qCritical().noquote() << "No simulated device can be loaded from" << _folder;
@@ -68,12 +77,12 @@ bool DeviceTransportOption::read(const QCommandLineParser &parser)
     return true;
 }
 
-void DeviceTransportOption::install() const
+std::shared_ptr<simulator::DevicePark> DeviceTransportOption::install() const
 {
     configurator::ProgramInfo::setSimulatedDevices(_simulated);
     if (!_simulated) {
         qDebug() << "Device transport: Bluetooth LE";
-        return;
+        return nullptr;
     }
     if (_withoutAdapter)
         qInfo().noquote()
@@ -87,7 +96,9 @@ void DeviceTransportOption::install() const
                                   .arg(device.serial)
                                   .arg(device.address, device.startFirmware().name);
     }
-    simulator::SimulatedTransport::install(std::make_shared<simulator::DevicePark>(_catalog));
+    auto park = std::make_shared<simulator::DevicePark>(_catalog);
+    simulator::SimulatedTransport::install(park);
+    return park;
 }
 
 } // namespace app

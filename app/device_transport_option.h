@@ -5,6 +5,12 @@
 #include <QCommandLineOption>
 #include <QString>
 
+#include <memory>
+
+namespace simulator {
+class DevicePark;
+}
+
 class QCommandLineParser;
 
 namespace app {
@@ -28,9 +34,20 @@ public:
     // are logged as warnings and left out.
     bool read(const QCommandLineParser &parser);
 
+    // The same choice made by a front end that reads its command line itself: simulated devices or
+    // not, and their folder (empty: the built-in devices). False, logged as by read(), when the
+    // devices cannot be loaded.
+    bool select(bool simulated, const QString &folder = QString());
+
+    bool isSimulated() const { return _simulated; }
+    // The simulated devices chosen (empty for Bluetooth LE); a front end may adjust them before
+    // install().
+    simulator::DeviceCatalog &catalog() { return _catalog; }
+
     // Logs the choice and, for simulated devices, makes the interface and discovery managers created
-    // next reach them. Call before the device manager is created.
-    void install() const;
+    // next reach them. Call before the device manager is created. Returns the park of the simulated
+    // devices (null for Bluetooth LE).
+    std::shared_ptr<simulator::DevicePark> install() const;
 
 private:
     const QCommandLineOption _option;

@@ -117,6 +117,8 @@ public:
     const QList<VkInterfaceElement *> &interfaceElements() const { return _interfaceElements; }
     const QList<VkInterfaceElement *> &appSettingsElements() const { return _appSettingsElements; }
     QList<VkFileInfoElement *> deviceFileElements() const { return _fileElements.values(); }
+    // The devices the present (or last) discovery found, under the keys the device list shows them by.
+    const QHash<QString, device_manager::DeviceDiscoveryInfo> &discoveredDevices() const { return _discoveredDevices; }
     QString debugText() const { return _debugConsole.fullText(); }
     QString firmwareFilePath() const { return _firmwareFilePath; }
     // The type of the job running now, or -1.

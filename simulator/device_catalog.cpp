@@ -64,6 +64,17 @@ const DeviceDefinition *DeviceCatalog::find(const QString &idOrSerial) const
     return nullptr;
 }
 
+bool DeviceCatalog::replace(const DeviceDefinition &definition)
+{
+    for (DeviceDefinition &present : _definitions) {
+        if (present.id == definition.id) {
+            present = definition;
+            return true;
+        }
+    }
+    return false;
+}
+
 const DeviceDefinition *DeviceCatalog::findBySerial(quint32 serial) const
 {
     for (const DeviceDefinition &definition : _definitions) {

@@ -35,6 +35,10 @@ public:
     const DeviceDefinition *findBySerial(quint32 serial) const;
     const DeviceDefinition *findByAddress(const QString &address) const;
 
+    // Puts `definition` in place of the one with the same id (a tool that carries a device's state
+    // from one run to the next starts the device from it); false when no definition has that id.
+    bool replace(const DeviceDefinition &definition);
+
 private:
     QList<DeviceDefinition> _definitions;
     QStringList _errors;

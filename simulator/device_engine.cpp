@@ -240,6 +240,8 @@ ReplyItems DeviceEngine::toItems(const QList<TPacket> &packets, bool hit)
         ++_counters.packetsSent;
         _counters.bytesSent += bytes.size();
     }
+    if (_linkTiming && sent > 0)
+        _counters.linkTimeUs += _link.requestDelayUs() + _link.replyDelayUs(sent - 1);
     if (drop) {
         items.append({ ReplyItem::Kind::LinkDrop, QByteArray(), delayOf(qMax(sent - 1, 0), hit) });
         ++_counters.linkDrops;

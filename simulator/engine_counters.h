@@ -20,6 +20,9 @@ struct EngineCounters
     qint64 bytesSent = 0;
     int failuresInjected = 0; // requests hit by the failure injection
     int linkDrops = 0;
+    // With link timing: the time the link model takes for the requests and their answers, each from
+    // the master's write to its last answer leaving the device, added up (failure delays left out).
+    qint64 linkTimeUs = 0;
     std::array<int, 256> requestsByType {}; // requests for this device, by payload type
 
     int received(v_protocol::TPayloadType type) const { return requestsByType[quint8(type)]; }

@@ -386,20 +386,26 @@ void TestEngineFiles::linkTiming()
     const QByteArray request = sim_test::request(engine, window.toPayload());
     for (const ReplyItem &item : engine.handleBytes(request))
         QCOMPARE(item.delayUs, qint64(0));
+    QCOMPARE(engine.counters().linkTimeUs, qint64(0));
 
     engine.setLinkTimingEnabled(true);
     const ReplyItems items = engine.handleBytes(request);
     QCOMPARE(items.size(), 10); // 2000 bytes in chunks of 218
     for (int i = 0; i < items.size(); ++i)
         QCOMPARE(items.at(i).delayUs, qint64(15000) * (1 + i / 4));
+    // The request's way to the device, then the window up to its last chunk.
+    QCOMPARE(engine.counters().linkTimeUs, qint64(15000) + qint64(15000) * 3);
 
     // Stop-and-wait reading takes two intervals per request on the master's clock.
     ProtocolMaster timed(engine);
     QVERIFY(sim_test::logIn(timed, engine.definition()));
     const qint64 start = timed.nowUs();
+    const qint64 linkTimeBefore = engine.counters().linkTimeUs;
     QByteArray bytes;
     QCOMPARE(timed.readFile(20, TReadMode::Ordinary, bytes), ReturnCode::Ok);
     QCOMPARE(timed.nowUs() - start, qint64(1 + 301) * 2 * 15000);
+    // The counted link time is the master's clock of the same exchange.
+    QCOMPARE(engine.counters().linkTimeUs - linkTimeBefore, timed.nowUs() - start);
 }
 
 void TestEngineFiles::stateValuesDriftOnEveryRead()
