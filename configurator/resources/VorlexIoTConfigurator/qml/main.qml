@@ -224,7 +224,9 @@ ApplicationWindow {
             }
         }
         function onAppCoreBleDeviceDiscovered(elementName, elementUuid) {
-            deviceListDialog.addElement(elementName, elementUuid)
+            // A scan that was just ended may still report a device: a closed list takes no rows.
+            if (deviceListDialog.visible)
+                deviceListDialog.addElement(elementName, elementUuid)
         }
         function onAppCoreBleDeviceLost(elementUuid) {
             deviceListDialog.removeElement(elementUuid)

@@ -99,7 +99,8 @@ void TestUiDialogs::busyOverlayDoesNotFlicker()
             idleAfter = event.first;
     }
     QVERIFY(idleAfter >= 0);
-    QVERIFY2(shown.at(1).first - idleAfter >= 1000, qPrintable(QString::number(shown.at(1).first - idleAfter)));
+    // The one-second hide delay, with room for coarse timers firing early.
+    QVERIFY2(shown.at(1).first - idleAfter >= 900, qPrintable(QString::number(shown.at(1).first - idleAfter)));
 }
 
 void TestUiDialogs::renamedDeviceKeepsItsRow()

@@ -327,8 +327,18 @@ public:
     }
 
     // Saves what the window shows as <build>/ui-screenshots/<name>.png.
+    // A page still sliding into view is waited for.
     void screenshot(const QString &name) const
     {
+        QObject *pages = object(QStringLiteral("pageView"));
+        auto *content = pages ? pages->property("contentItem").value<QObject *>() : nullptr;
+        if (content)
+            (void)QTest::qWaitFor(
+                [&]() {
+                    const qreal at = pages->property("currentIndex").toInt() * pages->property("width").toReal();
+                    return qAbs(content->property("contentX").toReal() - at) < 1;
+                },
+                5000);
         QDir().mkpath(QStringLiteral(VK_UI_SCREENSHOTS));
         window->grabWindow().save(QStringLiteral(VK_UI_SCREENSHOTS "/%1.png").arg(name));
     }

@@ -69,7 +69,9 @@ Page {
             clip: true
             model: page.lines
             boundsBehavior: Flickable.StopAtBounds
-            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AlwaysOn }
+            ScrollBar.vertical: ScrollBar { id: debugScroll; policy: ScrollBar.AlwaysOn }
+            // Rows are measured as they are made: the end moves on after the count has changed.
+            onContentHeightChanged: page.followEnd()
             delegate: PlainLabel {
                 id: row
 
@@ -77,7 +79,7 @@ Page {
                 required property string line
                 required property bool selected
 
-                width: ListView.view.width - VkConstants.kRightMargin * 2
+                width: ListView.view.width - debugScroll.width - VkConstants.kRightMargin
                 text: row.line
                 wrapMode: Text.WrapAnywhere
                 font.family: "monospace"
