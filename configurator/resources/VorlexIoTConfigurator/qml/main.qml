@@ -2,7 +2,6 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
-import Qt5Compat.GraphicalEffects
 import AppCore 1.0
 import StatusBar 1.0
 import VkUi 1.0
@@ -88,14 +87,14 @@ ApplicationWindow {
         function buildAround(index) {
             const reach = interactive ? 1 : 0
             for (let i = Math.max(0, index - reach); i <= Math.min(count - 1, index + reach); ++i)
-                itemAt(i).active = true
+                itemAt(i).build()
         }
 
         objectName: "pageView"
         anchors.fill: parent
         // Blurred under the busy and progress overlays.
         layer.enabled: busyDialog.visible || progressDialog.visible
-        layer.effect: FastBlur { radius: 20 }
+        layer.effect: layer.enabled ? Qt.createComponent("widgets/PageBlur.qml") : null
         interactive: false
         currentIndex: VkConstants.kSwipeHomePg
         onInteractiveChanged: buildAround(currentIndex)
@@ -107,29 +106,33 @@ ApplicationWindow {
 
         LazyPage {
             title: qsTr("Settings")
-            sourceComponent: Component { SettingsPage { interfaceLoader: elementRouter } }
+            document: Qt.resolvedUrl("confPages/SettingsPage.qml")
+            initialProperties: ({ interfaceLoader: elementRouter })
         }
         LazyPage {
             title: qsTr("State")
-            sourceComponent: Component { StatePage { interfaceLoader: elementRouter } }
+            document: Qt.resolvedUrl("confPages/StatePage.qml")
+            initialProperties: ({ interfaceLoader: elementRouter })
         }
         LazyPage {
             title: qsTr("Commands")
-            sourceComponent: Component { CommandsPage { interfaceLoader: elementRouter } }
+            document: Qt.resolvedUrl("confPages/CommandsPage.qml")
+            initialProperties: ({ interfaceLoader: elementRouter })
         }
         LazyPage {
             title: qsTr("Personalization")
-            sourceComponent: Component { PersonalizationPage { interfaceLoader: elementRouter } }
+            document: Qt.resolvedUrl("confPages/PersonalizationPage.qml")
+            initialProperties: ({ interfaceLoader: elementRouter })
         }
         LazyPage {
             title: qsTr("Debug")
-            sourceComponent: Component {
-                DebugPage { lines: root.debugLines; updateFirmwareDialog: firmwareDialog }
-            }
+            document: Qt.resolvedUrl("confPages/DebugPage.qml")
+            initialProperties: ({ lines: root.debugLines, updateFirmwareDialog: firmwareDialog })
         }
         LazyPage {
             title: qsTr("Application settings")
-            sourceComponent: Component { AppSettingsPage { interfaceLoader: elementRouter } }
+            document: Qt.resolvedUrl("confPages/AppSettingsPage.qml")
+            initialProperties: ({ interfaceLoader: elementRouter })
         }
         LazyPage {
             title: " "
@@ -160,7 +163,8 @@ ApplicationWindow {
     // The two full-window dialogs are made when first opened (their lists are kept meanwhile).
     LazyDialog {
         id: deviceFilesDialog
-        sourceComponent: Component { DeviceFilesDialog { files: elementRouter.deviceFiles } }
+        document: Qt.resolvedUrl("dialogs/DeviceFilesDialog.qml")
+        initialProperties: ({ files: elementRouter.deviceFiles })
     }
     FirmwareFileConfirmDialog {
         id: firmwareConfirmDialog
@@ -168,7 +172,8 @@ ApplicationWindow {
     }
     LazyDialog {
         id: firmwareDialog
-        sourceComponent: Component { UpdateFirmwareDialog { confirmDialog: firmwareConfirmDialog } }
+        document: Qt.resolvedUrl("dialogs/UpdateFirmwareDialog.qml")
+        initialProperties: ({ confirmDialog: firmwareConfirmDialog })
     }
     ListDialog {
         id: deviceListDialog

@@ -24,7 +24,8 @@ Page {
             fillMode: Image.PreserveAspectFit
             Layout.fillWidth: true
             Layout.preferredHeight: page.height / 3
-            sourceSize.height: page.height / 3
+            // Decoded once at its own size; the scene graph scales it.
+            mipmap: true
             Accessible.name: qsTr("Vorlex IoT")
         }
         TButton {

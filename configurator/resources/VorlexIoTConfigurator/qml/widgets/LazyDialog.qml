@@ -1,10 +1,17 @@
 import QtQuick
 
-// A dialog made when it is first opened, then kept; open, close and reject act on it once made.
+// A dialog made (and compiled) when it is first opened, then kept; open, close and reject act on it
+// once made.
 Loader {
+    property url document
+    property var initialProperties: ({})
+
     function open() {
+        if (status === Loader.Null)
+            setSource(document, initialProperties)
         active = true
-        item.open()
+        if (item)
+            item.open()
     }
     function close() {
         if (item)
