@@ -83,6 +83,10 @@ ApplicationWindow {
     SwipeView {
         id: pages
 
+        // The view moves its index to the first page while the pages are added, so the home page is made
+        // current once they all are (Component.onCompleted below); until then no page is built.
+        property bool started: false
+
         // Builds the page at `index` and, while swiping is on, its neighbours (the ones a swipe reveals).
         function buildAround(index) {
             const reach = interactive ? 1 : 0
@@ -96,9 +100,10 @@ ApplicationWindow {
         layer.enabled: busyDialog.visible || progressDialog.visible
         layer.effect: layer.enabled ? Qt.createComponent("widgets/PageBlur.qml") : null
         interactive: false
-        currentIndex: VkConstants.kSwipeHomePg
         onInteractiveChanged: buildAround(currentIndex)
         onCurrentIndexChanged: {
+            if (!started)
+                return
             console.log("Swipe index changed: " + currentIndex)
             buildAround(currentIndex)
             menu.activePageChanged(currentIndex)
@@ -145,8 +150,16 @@ ApplicationWindow {
         onPageEnabled: (elementType) => menu.enablePage(elementType)
     }
 
-    PasswordDialog { id: passwordDialog }
-    ErrorDialog { id: errorDialog }
+    // The dialogs are made when first needed, which keeps them out of the program's start (the password
+    // dialog holds its first text field); once made they stay.
+    LazyDialog {
+        id: passwordDialog
+        document: Qt.resolvedUrl("dialogs/PasswordDialog.qml")
+    }
+    LazyDialog {
+        id: errorDialog
+        document: Qt.resolvedUrl("dialogs/ErrorDialog.qml")
+    }
     // Over the header and the pages, under the drawer and the dialogs.
     BusyDialog {
         id: busyDialog
@@ -160,30 +173,39 @@ ApplicationWindow {
         anchors.fill: parent
         z: 101
     }
-    // The two full-window dialogs are made when first opened (their lists are kept meanwhile).
     LazyDialog {
         id: deviceFilesDialog
         document: Qt.resolvedUrl("dialogs/DeviceFilesDialog.qml")
         initialProperties: ({ files: elementRouter.deviceFiles })
     }
-    FirmwareFileConfirmDialog {
+    LazyDialog {
         id: firmwareConfirmDialog
-        onUpdateStarted: firmwareDialog.reject()
+        document: Qt.resolvedUrl("dialogs/FirmwareFileConfirmDialog.qml")
+    }
+    Connections {
+        target: firmwareConfirmDialog.item
+        function onUpdateStarted() {
+            firmwareDialog.reject()
+        }
     }
     LazyDialog {
         id: firmwareDialog
         document: Qt.resolvedUrl("dialogs/UpdateFirmwareDialog.qml")
         initialProperties: ({ confirmDialog: firmwareConfirmDialog })
     }
-    ListDialog {
+    LazyDialog {
         id: deviceListDialog
-        onAccepted: {
-            AppCore.appCoreConnectToBleDevice(selectedUuid)
-            clearContent()
+        document: Qt.resolvedUrl("dialogs/ListDialog.qml")
+    }
+    Connections {
+        target: deviceListDialog.item
+        function onAccepted() {
+            AppCore.appCoreConnectToBleDevice(deviceListDialog.item.selectedUuid)
+            deviceListDialog.item.clearContent()
         }
-        onRejected: {
+        function onRejected() {
             AppCore.appCoreConnectToBleDevice("")
-            clearContent()
+            deviceListDialog.item.clearContent()
         }
     }
 
@@ -211,30 +233,35 @@ ApplicationWindow {
             firmwareDialog.close()
             firmwareConfirmDialog.close()
         }
+        function onAppCoreShowErrorDialog(dialogTitle, errorMessage) {
+            errorDialog.make().showMessage(dialogTitle, errorMessage)
+        }
         function onAppCoreCheckStartFirmwareUpdate(name, version, path) {
-            firmwareConfirmDialog.setFields(name, version, path)
+            firmwareConfirmDialog.make().setFields(name, version, path)
             firmwareConfirmDialog.open()
         }
         function onAppCorePasswordRequest() {
-            passwordDialog.clearPassword()
+            passwordDialog.make().clearPassword()
             passwordDialog.open()
         }
         function onAppCoreBleDiscoveryStateChanged(enable) {
             if (enable) {
-                deviceListDialog.clearContent()
-                deviceListDialog.title = qsTr("Please select device")
-                deviceListDialog.open()
-            } else if (deviceListDialog.visible) {
+                const list = deviceListDialog.make()
+                list.clearContent()
+                list.title = qsTr("Please select device")
+                list.open()
+            } else if (deviceListDialog.item && deviceListDialog.item.visible) {
                 deviceListDialog.close()
             }
         }
         function onAppCoreBleDeviceDiscovered(elementName, elementUuid) {
             // A scan that was just ended may still report a device: a closed list takes no rows.
-            if (deviceListDialog.visible)
-                deviceListDialog.addElement(elementName, elementUuid)
+            if (deviceListDialog.item && deviceListDialog.item.visible)
+                deviceListDialog.item.addElement(elementName, elementUuid)
         }
         function onAppCoreBleDeviceLost(elementUuid) {
-            deviceListDialog.removeElement(elementUuid)
+            if (deviceListDialog.item)
+                deviceListDialog.item.removeElement(elementUuid)
         }
         function onAppCoreDebugText(textMessage) {
             root.debugLines.appendText(textMessage)
@@ -245,6 +272,8 @@ ApplicationWindow {
     }
 
     Component.onCompleted: {
+        pages.started = true
+        pages.currentIndex = VkConstants.kSwipeHomePg
         pages.buildAround(pages.currentIndex)
         AppCore.appStateChanged(Qt.application.state)
     }

@@ -170,10 +170,13 @@ public:
     }
 
     // A popup (Dialog, overlay) once it is fully open or closed.
+    // Dialogs are made when first needed: one not made yet is not open.
     bool waitOpened(const QString &name, bool opened = true)
     {
-        QObject *popup = object(name);
-        return popup && waitFor([&]() {
+        return waitFor([&]() {
+            QObject *popup = object(name);
+            if (!popup)
+                return !opened;
             return popup->property("opened").toBool() == opened && popup->property("visible").toBool() == opened;
         });
     }

@@ -24,7 +24,9 @@ Page {
             fillMode: Image.PreserveAspectFit
             Layout.fillWidth: true
             Layout.preferredHeight: page.height / 3
-            // Decoded once at its own size; the scene graph scales it.
+            // Decoded once at its own size, off the GUI thread so that the window shows at once; the
+            // scene graph scales it.
+            asynchronous: true
             mipmap: true
             Accessible.name: qsTr("Vorlex IoT")
         }

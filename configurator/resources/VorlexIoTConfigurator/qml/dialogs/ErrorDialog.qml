@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import AppCore 1.0
 import VorlexIoTConfigurator
 
 // Shows the core's errors, warnings and device messages one after another, in the order they came.
@@ -27,6 +26,7 @@ Dialog {
     footer: DialogFooter { dialog: dialog; hasCancel: false }
     modal: true
     closePolicy: Popup.CloseOnEscape
+    parent: Overlay.overlay
     width: parent ? parent.width * 2 / 3 : 300
     anchors.centerIn: Overlay.overlay
     z: 10
@@ -50,12 +50,6 @@ Dialog {
             dialog.title = next.title
             message.text = next.text
             dialog.open()
-        }
-    }
-    Connections {
-        target: AppCore
-        function onAppCoreShowErrorDialog(dialogTitle, errorMessage) {
-            dialog.showMessage(dialogTitle, errorMessage)
         }
     }
 }

@@ -25,6 +25,7 @@ Dialog {
     header: DialogHeader { text: dialog.title }
     footer: DialogFooter { dialog: dialog }
     modal: true
+    parent: Overlay.overlay
     width: parent ? parent.width * 4 / 5 : 320
     anchors.centerIn: Overlay.overlay
     z: 11

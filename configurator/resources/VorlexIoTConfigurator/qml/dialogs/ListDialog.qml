@@ -27,6 +27,7 @@ Dialog {
     header: DialogHeader { text: dialog.title }
     footer: DialogFooter { dialog: dialog; hasOk: false }
     modal: true
+    parent: Overlay.overlay
     width: parent ? parent.width * 2 / 3 : 300
     height: parent ? parent.height * 4 / 5 : 600
     anchors.centerIn: Overlay.overlay

@@ -18,6 +18,7 @@ Dialog {
     footer: DialogFooter { dialog: dialog }
     modal: true
     closePolicy: Popup.CloseOnEscape
+    parent: Overlay.overlay
     anchors.centerIn: Overlay.overlay
     z: 10
     onOpened: field.forceActiveFocus()

@@ -11,7 +11,7 @@ import VorlexIoTConfigurator
 Dialog {
     id: dialog
 
-    property FirmwareFileConfirmDialog confirmDialog
+    property LazyDialog confirmDialog
 
     objectName: "updateFirmwareDialog"
     title: qsTr("Update firmware")
@@ -72,7 +72,7 @@ Dialog {
                 iconName: "upload"
                 Accessible.name: qsTr("Load %1 into the device").arg(row.name)
                 onClicked: {
-                    dialog.confirmDialog.setFields(row.name, row.version, row.path)
+                    dialog.confirmDialog.make().setFields(row.name, row.version, row.path)
                     dialog.confirmDialog.open()
                 }
             }
