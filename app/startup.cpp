@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QQmlApplicationEngine>
 #include <QTimer>
 #include <QUrl>
@@ -70,8 +71,11 @@ int run(int argc, char **argv)
     // 9. Quit handler.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, QuitHandler {});
 
-    // 10. Window icon.
-    QGuiApplication::setWindowIcon(QIcon(windowIconPath()));
+    // 10. Window icon. Given with its size (read from the file's header) the icon is decoded only when
+    // the window system asks for it, not before the first frame.
+    QIcon windowIcon;
+    windowIcon.addFile(windowIconPath(), QImageReader(windowIconPath()).size());
+    QGuiApplication::setWindowIcon(windowIcon);
 
     // 11. QML type registrations.
     configurator::registerQmlTypes();

@@ -9,7 +9,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPalette>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTextDocument>
 #include <QTimeZone>
 
@@ -217,18 +217,17 @@ QString StateCopyReport::filePath(
 
 bool StateCopyReport::print(const QString &html, const QString &path)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
+    QPdfWriter printer(path);
+    printer.setResolution(1200);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
-    printer.setOutputFileName(path);
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
     // Each piece between two forced page breaks is a document of its own, laid out once for the
     // printer's pages: drawing a page of one long document walks all of it, which makes a report with
     // a long debug output slow to print. What comes out is the same pages.
-    const QSizeF page = printer.pageRect(QPrinter::DevicePixel).size();
+    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
     const QString head = html.left(html.indexOf(QStringLiteral("<body>")) + 6);
     const QStringList pieces = html.split(kPageBreak);
     bool firstPage = true;

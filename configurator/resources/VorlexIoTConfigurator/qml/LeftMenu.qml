@@ -3,28 +3,19 @@ import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
 import AppCore 1.0
-import InterfaceElement 1.0
 import VorlexIoTConfigurator
 
-// The drawer menu: the pages, the device files, the font size and the connect button.
+// The drawer menu: the pages, the device files, the font size and the connect button. What it shows
+// is kept by the window (`menuState`), so the menu can be made when the drawer first opens.
 Pane {
     id: menu
 
     property SwipeView pageView
-    property string connStatus: qsTr("Connect")
-    readonly property alias fontScale: fontSlider.value
+    property QtObject menuState
 
     signal closeDrawer()
     signal deviceFilesRequested()
 
-    function enablePage(elementType) {
-        switch (elementType) {
-        case InterfaceElement.SlaveSetting: settingsButton.enabled = true; break
-        case InterfaceElement.SlaveState: stateButton.enabled = true; break
-        case InterfaceElement.SlaveCommand: commandsButton.enabled = true; break
-        case InterfaceElement.PersonalizationInfo: personalizationButton.enabled = true; break
-        }
-    }
     function activePageChanged(index) {
         const buttons = [settingsButton, stateButton, commandsButton, personalizationButton, debugButton,
                          appSettingsButton]
@@ -33,20 +24,6 @@ Pane {
         else if (pageGroup.checkedButton)
             pageGroup.checkedButton.checked = false
     }
-    function connectionChanged(connected, isApplication) {
-        for (const button of [settingsButton, stateButton, commandsButton, personalizationButton])
-            button.enabled = connected && isApplication
-        if (connected) {
-            const button = isApplication ? settingsButton : debugButton
-            button.checked = true
-            pageView.currentIndex = button.pageIndex
-            pageView.interactive = true
-        } else {
-            pageView.currentIndex = VkConstants.kSwipeHomePg
-            pageView.interactive = false
-        }
-    }
-
     component PageButton: ToolButton {
         property int pageIndex: -1
 
@@ -85,34 +62,34 @@ Pane {
             objectName: "menuSettings"
             text: qsTr("Settings")
             pageIndex: VkConstants.kSwipeSettingsPg
-            enabled: false
+            enabled: menu.menuState.settingsPage
         }
         PageButton {
             id: stateButton
             objectName: "menuState"
             text: qsTr("State")
             pageIndex: VkConstants.kSwipeStatePg
-            enabled: false
+            enabled: menu.menuState.statePage
         }
         PageButton {
             id: commandsButton
             objectName: "menuCommands"
             text: qsTr("Commands")
             pageIndex: VkConstants.kSwipeCommandPg
-            enabled: false
+            enabled: menu.menuState.commandsPage
         }
         PageButton {
             id: personalizationButton
             objectName: "menuPersonalization"
             text: qsTr("Personalization")
             pageIndex: VkConstants.kSwipePersonalizationPg
-            enabled: false
+            enabled: menu.menuState.personalizationPage
         }
         PageButton {
             id: deviceFilesButton
             objectName: "menuDeviceFiles"
             text: qsTr("Device files")
-            visible: false
+            visible: menu.menuState.deviceFiles
             onClicked: menu.deviceFilesRequested()
         }
         PageButton {
@@ -138,14 +115,15 @@ Pane {
                 from: 0.6
                 to: 1.2
                 stepSize: 0.05
-                value: 1
+                value: menu.menuState.fontScale
+                onMoved: menu.menuState.fontScale = value
                 Accessible.name: qsTr("Font size")
             }
             PlainLabel { text: "A  "; font.pixelSize: 20 }
         }
         TButton {
             objectName: "menuConnectButton"
-            text: menu.connStatus
+            text: menu.menuState.connStatus
             Material.background: Material.primary
             Layout.fillWidth: true
             Layout.margins: VkConstants.kLeftMargin
@@ -157,10 +135,5 @@ Pane {
         }
     }
 
-    Connections {
-        target: AppCore
-        function onAppCoreDeviceFilesVisible(enabled) {
-            deviceFilesButton.visible = enabled
-        }
-    }
+    Component.onCompleted: activePageChanged(pageView.currentIndex)
 }

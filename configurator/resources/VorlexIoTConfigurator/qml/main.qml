@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
 import AppCore 1.0
+import InterfaceElement 1.0
 import StatusBar 1.0
 import VkUi 1.0
 import VorlexIoTConfigurator
@@ -11,7 +12,7 @@ import VorlexIoTConfigurator
 ApplicationWindow {
     id: root
 
-    property real fontScale: menu.fontScale
+    readonly property real fontScale: menuState.fontScale
     readonly property int baseFontPixelSize: 14
     property bool connected: false
     readonly property DebugLineModel debugLines: DebugLineModel {}
@@ -66,17 +67,59 @@ ApplicationWindow {
         background: Rectangle { color: Material.color(Material.Orange, Material.Shade800) }
     }
 
+    // What the drawer menu shows, kept here: the menu is made when the drawer first opens.
+    QtObject {
+        id: menuState
+
+        property real fontScale: 1
+        property string connStatus: qsTr("Connect")
+        property bool settingsPage: false
+        property bool statePage: false
+        property bool commandsPage: false
+        property bool personalizationPage: false
+        property bool deviceFiles: false
+
+        function enablePage(elementType) {
+            switch (elementType) {
+            case InterfaceElement.SlaveSetting: settingsPage = true; break
+            case InterfaceElement.SlaveState: statePage = true; break
+            case InterfaceElement.SlaveCommand: commandsPage = true; break
+            case InterfaceElement.PersonalizationInfo: personalizationPage = true; break
+            }
+        }
+        function connectionChanged(connected, isApplication) {
+            settingsPage = statePage = commandsPage = personalizationPage = connected && isApplication
+            if (connected) {
+                pages.currentIndex = isApplication ? VkConstants.kSwipeSettingsPg : VkConstants.kSwipeDebugPg
+                pages.interactive = true
+            } else {
+                pages.currentIndex = VkConstants.kSwipeHomePg
+                pages.interactive = false
+            }
+        }
+    }
+
     Drawer {
         id: drawer
         objectName: "drawer"
         width: root.width * 2 / 3
         height: root.height
-        LeftMenu {
+        // Also when a drag from the window's edge begins to show it.
+        onAboutToShow: menu.build()
+        LazyPage {
             id: menu
             anchors.fill: parent
-            pageView: pages
-            onCloseDrawer: drawer.close()
-            onDeviceFilesRequested: deviceFilesDialog.open()
+            document: Qt.resolvedUrl("LeftMenu.qml")
+            initialProperties: ({ pageView: pages, menuState: menuState })
+        }
+        Connections {
+            target: menu.item
+            function onCloseDrawer() {
+                drawer.close()
+            }
+            function onDeviceFilesRequested() {
+                deviceFilesDialog.open()
+            }
         }
     }
 
@@ -106,7 +149,8 @@ ApplicationWindow {
                 return
             console.log("Swipe index changed: " + currentIndex)
             buildAround(currentIndex)
-            menu.activePageChanged(currentIndex)
+            if (menu.item)
+                menu.item.activePageChanged(currentIndex)
         }
 
         LazyPage {
@@ -147,7 +191,7 @@ ApplicationWindow {
 
     InterfaceLoader {
         id: elementRouter
-        onPageEnabled: (elementType) => menu.enablePage(elementType)
+        onPageEnabled: (elementType) => menuState.enablePage(elementType)
     }
 
     // The dialogs are made when first needed, which keeps them out of the program's start (the password
@@ -225,13 +269,16 @@ ApplicationWindow {
         }
         function onAppCoreUpdateConnStatus(connStatus, connected, isApplication) {
             root.connected = connected
-            menu.connStatus = connStatus
-            menu.connectionChanged(connected, isApplication)
+            menuState.connStatus = connStatus
+            menuState.connectionChanged(connected, isApplication)
         }
         function onClearInterface() {
             deviceFilesDialog.close()
             firmwareDialog.close()
             firmwareConfirmDialog.close()
+        }
+        function onAppCoreDeviceFilesVisible(enabled) {
+            menuState.deviceFiles = enabled
         }
         function onAppCoreShowErrorDialog(dialogTitle, errorMessage) {
             errorDialog.make().showMessage(dialogTitle, errorMessage)

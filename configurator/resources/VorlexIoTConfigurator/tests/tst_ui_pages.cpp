@@ -91,19 +91,20 @@ void TestUiPages::connectLandsOnItsPage()
     QVERIFY(_ui.item(QStringLiteral("simulatedMark"))->isVisible());
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("simulatedMark"))), QStringLiteral("Simulated devices"));
     QCOMPARE(_ui.object(QStringLiteral("pageView"))->property("interactive").toBool(), false);
-    for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
-        QVERIFY(!_ui.item(QString::fromLatin1(entry))->isEnabled());
+    QVERIFY(_ui.openDrawer());
+    for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" }) {
+        QQuickItem *shown = _ui.waitExisting(QString::fromLatin1(entry));
+        QVERIFY2(shown && !shown->isEnabled(), entry);
+    }
+    QVERIFY(_ui.closeDrawer());
     _ui.screenshot(QStringLiteral("home"));
 
     QVERIFY(_ui.connect(definition, password));
     QTRY_COMPARE(_ui.currentPage(), page);
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("pageTitle"))), title);
-    for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
-        QCOMPARE(_ui.item(QString::fromLatin1(entry))->isEnabled(), devicePages);
     QCOMPARE(_ui.object(QStringLiteral("pageView"))->property("interactive").toBool(), true);
     QVERIFY(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))).contains(QString::number(definition.serial)));
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("homeConnectButton"))), QStringLiteral("Disconnect"));
-    QCOMPARE(_ui.text(_ui.item(QStringLiteral("menuConnectButton"))), QStringLiteral("Disconnect"));
     // The device's first message is shown, the overlays are gone.
     QVERIFY(_ui.waitOpened(QStringLiteral("errorDialog")));
     QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
@@ -128,11 +129,13 @@ void TestUiPages::connectLandsOnItsPage()
     }
     // Every control shown can be named by a screen reader: the page's and the menu's.
     QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
-    QVERIFY(_ui.clickName(QStringLiteral("drawerButton")));
-    QVERIFY(_ui.waitOpened(QStringLiteral("drawer")));
+    // The menu: the device pages on for an application, the connect button disconnects.
+    QVERIFY(_ui.openDrawer());
     QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
-    QTest::keyClick(_ui.window, Qt::Key_Escape);
-    QVERIFY(_ui.waitOpened(QStringLiteral("drawer"), false));
+    for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
+        QCOMPARE(_ui.item(QString::fromLatin1(entry))->isEnabled(), devicePages);
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("menuConnectButton"))), QStringLiteral("Disconnect"));
+    QVERIFY(_ui.closeDrawer());
 
     // Disconnect from the menu: back home, the device pages off, the element pages empty.
     QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuConnectButton")));

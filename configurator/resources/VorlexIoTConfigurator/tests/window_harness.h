@@ -256,11 +256,22 @@ public:
         QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, row), Q_ARG(int, 3 /* Contain */));
     }
 
+    // Opens the drawer menu with its button; closes it with Escape.
+    bool openDrawer()
+    {
+        return waitOpened(QStringLiteral("drawer"), false) && clickName(QStringLiteral("drawerButton"))
+            && waitOpened(QStringLiteral("drawer"));
+    }
+    bool closeDrawer()
+    {
+        QTest::keyClick(window, Qt::Key_Escape);
+        return waitOpened(QStringLiteral("drawer"), false);
+    }
+
     // Picks a page in the drawer menu.
     bool openPageFromMenu(const QString &menuEntry)
     {
-        if (!waitOpened(QStringLiteral("drawer"), false) || !clickName(QStringLiteral("drawerButton"))
-            || !waitOpened(QStringLiteral("drawer")))
+        if (!openDrawer())
             return false;
         QQuickItem *entry = waitItem(menuEntry);
         if (!entry)
