@@ -135,6 +135,7 @@ void TestUiPages::connectLandsOnItsPage()
     for (const char *entry : { "menuSettings", "menuState", "menuCommands", "menuPersonalization" })
         QCOMPARE(_ui.item(QString::fromLatin1(entry))->isEnabled(), devicePages);
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("menuConnectButton"))), QStringLiteral("Disconnect"));
+    _ui.screenshot(QStringLiteral("menu-") + device);
     QVERIFY(_ui.closeDrawer());
 
     // Disconnect from the menu: back home, the device pages off, the element pages empty.
