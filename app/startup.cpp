@@ -73,8 +73,9 @@ int run(int argc, char **argv)
 
     // 10. Window icon. Given with its size (read from the file's header) the icon is decoded only when
     // the window system asks for it, not before the first frame.
+    const QString iconPath = windowIconPath();
     QIcon windowIcon;
-    windowIcon.addFile(windowIconPath(), QImageReader(windowIconPath()).size());
+    windowIcon.addFile(iconPath, QImageReader(iconPath).size());
     QGuiApplication::setWindowIcon(windowIcon);
 
     // 11. QML type registrations.

@@ -217,17 +217,17 @@ QString StateCopyReport::filePath(
 
 bool StateCopyReport::print(const QString &html, const QString &path)
 {
-    QPdfWriter printer(path);
-    printer.setResolution(1200);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    QPdfWriter writer(path);
+    writer.setResolution(1200);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&writer))
         return false;
     // Each piece between two forced page breaks is a document of its own, laid out once for the
-    // printer's pages: drawing a page of one long document walks all of it, which makes a report with
+    // writer's pages: drawing a page of one long document walks all of it, which makes a report with
     // a long debug output slow to print. What comes out is the same pages.
-    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    const QSizeF page = writer.pageLayout().paintRectPixels(writer.resolution()).size();
     const QString head = html.left(html.indexOf(QStringLiteral("<body>")) + 6);
     const QStringList pieces = html.split(kPageBreak);
     bool firstPage = true;
@@ -235,12 +235,12 @@ bool StateCopyReport::print(const QString &html, const QString &path)
         const QString piece = (i == 0 ? QString() : head) + pieces.at(i)
             + (i + 1 < pieces.size() ? QStringLiteral("</body></html>") : QString());
         SealedDocument document;
-        document.documentLayout()->setPaintDevice(&printer);
+        document.documentLayout()->setPaintDevice(&writer);
         document.setPageSize(page);
         document.setHtml(piece);
         for (int number = 0; number < document.pageCount(); ++number) {
             if (!firstPage)
-                printer.newPage();
+                writer.newPage();
             firstPage = false;
             const QRectF view(0, number * page.height(), page.width(), page.height());
             painter.save();

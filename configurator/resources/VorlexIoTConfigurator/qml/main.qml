@@ -87,15 +87,8 @@ ApplicationWindow {
             case InterfaceElement.PersonalizationInfo: personalizationPage = true; break
             }
         }
-        function connectionChanged(connected, isApplication) {
-            settingsPage = statePage = commandsPage = personalizationPage = connected && isApplication
-            if (connected) {
-                pages.currentIndex = isApplication ? VkConstants.kSwipeSettingsPg : VkConstants.kSwipeDebugPg
-                pages.interactive = true
-            } else {
-                pages.currentIndex = VkConstants.kSwipeHomePg
-                pages.interactive = false
-            }
+        function enableDevicePages(enabled) {
+            settingsPage = statePage = commandsPage = personalizationPage = enabled
         }
     }
 
@@ -106,7 +99,7 @@ ApplicationWindow {
         height: root.height
         // Also when a drag from the window's edge begins to show it.
         onAboutToShow: menu.build()
-        LazyPage {
+        LazyLoader {
             id: menu
             anchors.fill: parent
             document: Qt.resolvedUrl("LeftMenu.qml")
@@ -270,7 +263,12 @@ ApplicationWindow {
         function onAppCoreUpdateConnStatus(connStatus, connected, isApplication) {
             root.connected = connected
             menuState.connStatus = connStatus
-            menuState.connectionChanged(connected, isApplication)
+            menuState.enableDevicePages(connected && isApplication)
+            if (connected)
+                pages.currentIndex = isApplication ? VkConstants.kSwipeSettingsPg : VkConstants.kSwipeDebugPg
+            else
+                pages.currentIndex = VkConstants.kSwipeHomePg
+            pages.interactive = connected
         }
         function onClearInterface() {
             deviceFilesDialog.close()

@@ -1,17 +1,10 @@
 import QtQuick
 
-// A dialog made (and compiled) when it is first needed, then kept: make() returns it, open, close and
-// reject act on it once made. The dialog sets its own parent (the window's overlay): the loader has no
-// size.
-Loader {
-    property url document
-    property var initialProperties: ({})
-
+// A dialog made when it is first needed, then kept: make() returns it, open, close and reject act on it
+// once made. The dialog sets its own parent (the window's overlay): the loader has no size.
+LazyLoader {
     function make() {
-        if (status === Loader.Null)
-            setSource(document, initialProperties)
-        active = true
-        return item
+        return build()
     }
     function open() {
         const dialog = make()
@@ -26,6 +19,4 @@ Loader {
         if (item)
             item.reject()
     }
-
-    active: false
 }
