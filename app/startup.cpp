@@ -6,6 +6,7 @@
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
 #include "configurator/gui_qml_handler.h"
+#include "configurator/program_info.h"
 #include "configurator/qml_types.h"
 #include "device_manager/device_manager.h"
 #include "event_bus/bus_manager.h"
@@ -36,10 +37,12 @@ int run(int argc, char **argv)
     QGuiApplication application(argc, argv);
     QCoreApplication::setOrganizationName(kOrganizationName);
     QCoreApplication::setOrganizationDomain(kOrganizationDomain);
+    QCoreApplication::setApplicationVersion(configurator::ProgramInfo::version());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configurator for Vorlex Bluetooth LE field devices"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption quitAfterLoad(
         QStringLiteral("quit-after-load"), QStringLiteral("Start, load the main window, then quit at once."));
     parser.addOption(quitAfterLoad);

@@ -1,5 +1,7 @@
 #include "vk_config/command_line.h"
 
+#include "configurator/program_info.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -170,7 +172,7 @@ bool CommandLine::parse(const QStringList &arguments, Request &request, QString 
         return true;
     }
     if (parser.isSet(version)) {
-        helpText = QStringLiteral("vk-config %1\n").arg(QStringLiteral(VK_CONFIG_VERSION));
+        helpText = QStringLiteral("vk-config %1\n").arg(configurator::ProgramInfo::version());
         return true;
     }
 
