@@ -1,6 +1,6 @@
 # Front door: `make run` and `make test` install what they need, build and run.
 .DEFAULT_GOAL := help
-.PHONY: help deps build run test bench fuzz asan tsan format clean
+.PHONY: help deps build run test bench package package-check package-deps package-check-deps fuzz asan tsan format clean
 
 ROOT := $(CURDIR)
 BUILD ?= $(ROOT)/build
@@ -16,7 +16,24 @@ DEB_PACKAGES := \
 	qml6-module-qtqml-workerscript qml6-module-qt5compat-graphicaleffects qt6-qpa-plugins \
 	libgl-dev libbenchmark-dev python3 openssl xvfb xauth dbus python3-dbusmock librsvg2-bin poppler-utils
 
+# What `make package` needs beyond the build (dpkg-shlibdeps, and `file` with which CPack finds the
+# executables), and what `make package-check` needs beyond that.
+PACKAGE_DEB_PACKAGES := dpkg-dev file
+PACKAGE_CHECK_DEB_PACKAGES := $(PACKAGE_DEB_PACKAGES) lintian desktop-file-utils appstream man-db
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+# $(call install_missing,<Debian packages>): apt-get installs those not installed yet; silent otherwise.
+define install_missing
+	@missing=$$(for p in $(1); do \
+		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing \
+		|| { $(SUDO) apt-get update -q && \
+		     $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; }; \
+	fi
+endef
 
 # Compiler cache shared by every clone of the repository on this machine.
 export CCACHE_BASEDIR := $(ROOT)
@@ -29,19 +46,20 @@ help:
 	@echo "make run     install dependencies, build and start the program"
 	@echo "make test    install dependencies, build and run every test (headless)"
 	@echo "make bench   release build, run the benchmarks"
+	@echo "make package release build, Debian package in build-release/"
+	@echo "make package-check  build the package, lint it, install it, run it, remove it"
 	@echo "make fuzz    clang + libFuzzer build, run every fuzz target (FUZZ_SECONDS=60 each)"
 	@echo "make asan    clang ASan+UBSan build, run every test"
 	@echo "make tsan    clang TSan build, run every test"
 
 deps:
-	@missing=$$(for p in $(DEB_PACKAGES); do \
-		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-		echo "Installing:" $$missing; \
-		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing \
-		|| { $(SUDO) apt-get update -q && \
-		     $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; }; \
-	fi
+	$(call install_missing,$(DEB_PACKAGES))
+
+package-deps:
+	$(call install_missing,$(PACKAGE_DEB_PACKAGES))
+
+package-check-deps:
+	$(call install_missing,$(PACKAGE_CHECK_DEB_PACKAGES))
 
 $(BUILD)/build.ninja: | deps
 	cmake -S $(ROOT) -B $(BUILD) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
@@ -60,9 +78,22 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure --timeout 600
 
+RELEASE_BUILD := $(ROOT)/build-release
+
 bench: deps
-	$(MAKE) --no-print-directory BUILD=$(ROOT)/build-release BUILD_TYPE=Release build
-	cmake --build $(ROOT)/build-release --target run_benchmarks
+	$(MAKE) --no-print-directory BUILD=$(RELEASE_BUILD) BUILD_TYPE=Release build
+	cmake --build $(RELEASE_BUILD) --target run_benchmarks
+
+# The Debian package, from the release build (shared with `make bench`): only what it installs is built.
+package: deps package-deps
+	$(MAKE) --no-print-directory BUILD=$(RELEASE_BUILD) BUILD_TYPE=Release $(RELEASE_BUILD)/build.ninja
+	cmake --build $(RELEASE_BUILD) -j $(JOBS) --target VorlexIoTConfigurator vk-config vk_packaging_data
+	cd $(RELEASE_BUILD) && cpack -G DEB
+
+# Lints and validates the package, installs it on this machine with apt-get, runs what it installed and
+# removes it again.
+package-check: package package-check-deps
+	$(ROOT)/packaging/check-package.sh $(RELEASE_BUILD)
 
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= -1
@@ -89,4 +120,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(ROOT)/build $(ROOT)/build-release $(ROOT)/build-fuzz $(ROOT)/build-asan $(ROOT)/build-tsan
+	rm -rf $(ROOT)/build $(RELEASE_BUILD) $(ROOT)/build-fuzz $(ROOT)/build-asan $(ROOT)/build-tsan
