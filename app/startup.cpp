@@ -7,7 +7,7 @@
 #include "app/quit_handler.h"
 #include "configurator/gui_qml_handler.h"
 #include "configurator/program_info.h"
-#include "configurator/qml_types.h"
+#include "configurator/ui/qml_types.h"
 #include "device_manager/device_manager.h"
 #include "event_bus/bus_manager.h"
 #include "event_topics/messages/message_meta_types.h"

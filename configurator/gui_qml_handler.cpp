@@ -48,7 +48,10 @@ GuiQmlHandler *GuiQmlHandler::instance()
     return s_instance;
 }
 
-GuiQmlHandler::GuiQmlHandler() = default;
+GuiQmlHandler::GuiQmlHandler()
+{
+    bindViewState();
+}
 
 GuiQmlHandler::~GuiQmlHandler()
 {
@@ -145,6 +148,12 @@ void GuiQmlHandler::showDialog(const QString &title, const QString &text)
     emit appCoreShowErrorDialog(title, text);
 }
 
+void GuiQmlHandler::showNotice(const QString &title, const QString &text)
+{
+    emit appCoreShowErrorDialog(title, text);
+    emit appCoreNotice(title, text);
+}
+
 void GuiQmlHandler::showWarning(const QString &title, const QString &text)
 {
     showDialog(title, text);
@@ -239,6 +248,7 @@ void GuiQmlHandler::connectClicked()
         disconnectRoutine();
         return;
     }
+    beginAction(UserAction::Connect);
     _appendTask(MakeBleDiscovery, {});
     _checkAndStartTaskRoutine();
 }
@@ -255,13 +265,15 @@ void GuiQmlHandler::passwordEntered(QString pass)
 
 void GuiQmlHandler::passwordCancelled()
 {
+    failAction(Outcome::Cancelled, QString());
     disconnectRoutine();
 }
 
 void GuiQmlHandler::getSettingsClicked()
 {
     if (!_connected)
-        return;
+        return refuseAction(UserAction::ReadSettings, Outcome::NotConnected);
+    beginAction(UserAction::ReadSettings);
     _appendTask(GetSettings, {});
     _checkAndStartTaskRoutine();
 }
@@ -269,16 +281,31 @@ void GuiQmlHandler::getSettingsClicked()
 void GuiQmlHandler::saveSettingsClicked()
 {
     if (!_connected)
-        return;
+        return refuseAction(UserAction::SaveSettings, Outcome::NotConnected);
+    beginAction(UserAction::SaveSettings);
     _appendTask(SaveSettings, {});
     _appendTask(GetSettings, {});
+    _checkAndStartTaskRoutine();
+}
+
+void GuiQmlHandler::saveAndApplySettingsClicked()
+{
+    if (!_connected)
+        return refuseAction(UserAction::SaveSettings, Outcome::NotConnected);
+    beginAction(UserAction::SaveSettings);
+    _appendTask(SaveSettings, {});
+    _appendTask(GetSettings, {});
+    // The device applies what it saved: the jobs of the command element, as the Commands page runs it.
+    if (const VkInterfaceElement *apply = interfaceElement(kApplySettingsCommand))
+        _appendTask(ExecuteCommand, { kApplySettingsCommand, apply->value() });
     _checkAndStartTaskRoutine();
 }
 
 void GuiQmlHandler::getPersClicked()
 {
     if (!_connected)
-        return;
+        return refuseAction(UserAction::ReadPersonalization, Outcome::NotConnected);
+    beginAction(UserAction::ReadPersonalization);
     _appendTask(GetPersonalization, {});
     _checkAndStartTaskRoutine();
 }
@@ -286,25 +313,30 @@ void GuiQmlHandler::getPersClicked()
 void GuiQmlHandler::savePersClicked()
 {
     if (!_connected)
-        return;
+        return refuseAction(UserAction::SavePersonalization, Outcome::NotConnected);
+    beginAction(UserAction::SavePersonalization);
     _appendTask(SavePersonalization, {});
     _appendTask(GetPersonalization, {});
     _checkAndStartTaskRoutine();
 }
 
+VkInterfaceElement *GuiQmlHandler::interfaceElement(int id) const
+{
+    for (VkInterfaceElement *element : _interfaceElements) {
+        if (element->id() == id)
+            return element;
+    }
+    return nullptr;
+}
+
 void GuiQmlHandler::executeCommand(int elementId)
 {
-    const VkInterfaceElement *found = nullptr;
-    for (const VkInterfaceElement *element : qAsConst(_interfaceElements)) {
-        if (element->id() == elementId) {
-            found = element;
-            break;
-        }
-    }
+    const VkInterfaceElement *found = interfaceElement(elementId);
     if (!_connected || !found) {
         qWarning() << "Command not found with ID:" << elementId;
-        return;
+        return refuseAction(UserAction::RunCommand, _connected ? Outcome::NotFound : Outcome::NotConnected);
     }
+    beginAction(UserAction::RunCommand);
     _appendTask(ExecuteCommand, { elementId, found->value() });
     _checkAndStartTaskRoutine();
 }
@@ -317,6 +349,9 @@ void GuiQmlHandler::executeApplicationCommand(int elementId)
 void GuiQmlHandler::executeStandardCommand(int commandId)
 {
     if (commandId == BootToBootloader) {
+        if (!_connected)
+            return refuseAction(UserAction::BootToBootloader, Outcome::NotConnected);
+        beginAction(UserAction::BootToBootloader);
         _bootToBootloaderStart();
         return;
     }
@@ -341,6 +376,7 @@ void GuiQmlHandler::appendDebugText(const QString &text)
 
 void GuiQmlHandler::makeStateCopyClicked()
 {
+    beginAction(UserAction::StateCopy);
     if (_connected)
         _appendTask(GetSettingsForStateCopy, {});
     else
@@ -350,6 +386,7 @@ void GuiQmlHandler::makeStateCopyClicked()
 
 void GuiQmlHandler::deviceFileCmdToRead(int fileId)
 {
+    beginAction(UserAction::ReadFile);
     _appendTask(GetRawFile, { fileId });
     _checkAndStartTaskRoutine();
 }
@@ -362,6 +399,7 @@ void GuiQmlHandler::deviceFileCmdToWrite(int fileId)
 
 void GuiQmlHandler::deviceFileCmdToClear(int fileId)
 {
+    beginAction(UserAction::ClearFile);
     _appendTask(ClearRawFile, { fileId });
     _checkAndStartTaskRoutine();
 }

@@ -5,6 +5,7 @@
 #include "configurator/vk_interface_element.h"
 #include "device_manager/descriptors/device_discovery_info.h"
 #include "device_manager/descriptors/device_entry.h"
+#include "device_manager/descriptors/tr_strings.h"
 #include "event_core/i_topic_subscriber.h"
 #include "event_topics/messages/message_catalogue.h"
 #include "v_protocol/t_auth_response.h"
@@ -39,6 +40,22 @@ namespace configurator {
 class GuiQmlHandler : public event_core::ITopicSubscriber
 {
     Q_OBJECT
+    // What the views show, as properties to bind to. The signals that carry the same state are still
+    // emitted for whoever listens to them.
+    Q_PROPERTY(QString applicationName READ applicationName NOTIFY applicationNameChanged)
+    Q_PROPERTY(bool connected READ isConnectionShown NOTIFY connectionChanged)
+    Q_PROPERTY(bool isApplication READ isApplicationShown NOTIFY connectionChanged)
+    Q_PROPERTY(int applicationType READ applicationType NOTIFY connectionChanged)
+    Q_PROPERTY(bool isRoot READ isRootUser NOTIFY connectionChanged)
+    Q_PROPERTY(QString connStatus READ connStatus NOTIFY connectionChanged)
+    Q_PROPERTY(QString headerText READ headerText NOTIFY headerTextChanged)
+    Q_PROPERTY(bool busy READ isBusy NOTIFY busyChanged)
+    Q_PROPERTY(QString busyText READ busyText NOTIFY busyTextChanged)
+    Q_PROPERTY(bool progressVisible READ isProgressVisible NOTIFY progressChanged)
+    Q_PROPERTY(int progressPercent READ progressPercent NOTIFY progressChanged)
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressChanged)
+    Q_PROPERTY(bool deviceFilesVisible READ areDeviceFilesVisible NOTIFY deviceFilesVisibleChanged)
+    Q_PROPERTY(bool discovering READ isDiscovering NOTIFY discoveringChanged)
 
 public:
     enum EStandardCommands {
@@ -93,6 +110,69 @@ public:
     };
     Q_ENUM(TAppTaskType)
 
+    // What the user asked of the core. Each such request ends with one appCoreActionFinished.
+    enum class UserAction {
+        None,
+        Connect,
+        ReadSettings,
+        SaveSettings, // saved, applied (command 1029 when the profile has it) and read back
+        ReadPersonalization,
+        SavePersonalization,
+        RunCommand,
+        BootToBootloader,
+        ReadFile,
+        ClearFile,
+        FirmwareUpdate,
+        StateCopy,
+    };
+    Q_ENUM(UserAction)
+
+    // How a user action ended, for front ends to decide by (the dialog texts are for people).
+    enum class Outcome {
+        Ok,
+        RefusedByDevice, // the device answered with an error or an invalid result
+        AuthRefused, // the device refused the password
+        DeviceBusy, // the device is busy or has too many connections
+        NotFound, // the device, the command or the file was not there
+        LinkLost, // the connection went down
+        Timeout, // the device did not answer in time
+        UnreadableFile, // a file handed to the program cannot be read or is not what it should be
+        FileError, // a file of the program's own cannot be written
+        NotConnected, // the action needs a connected device
+        Cancelled, // the user gave up (device list, password)
+        Failed, // anything else
+    };
+    Q_ENUM(Outcome)
+
+    // How a job ends when a bus result ends it: a handler passes the current job when it waits for
+    // the handler's result.
+    enum class TaskEnd {
+        Itself, // its action or its timer ends it
+        Password,
+        Authentication,
+        CommandConfirm,
+        ApplicationInfo,
+        FileTable,
+        SlaveProfile,
+        DataElements,
+        DataElementsSent,
+        DebugResponse,
+        Disconnected,
+        DeviceSeen,
+        DevicePicked,
+        FirmwareSent,
+        RawFile,
+        FileCleared,
+    };
+
+    // Everything the engine knows of a job type (task_catalogue.h); null for a value outside the
+    // enumeration.
+    struct TaskRow;
+    static const TaskRow *taskRow(int type);
+
+    // The command the Settings page's Save runs after saving, so that the device applies its settings.
+    static constexpr int kApplySettingsCommand = 1029;
+
     // "TAppTaskType::CheckAutoConnect" ...; empty for a value outside the enumeration.
     static QString taskTypeName(int type);
 
@@ -108,8 +188,27 @@ public:
     Q_INVOKABLE bool appCoreIsEnSupported() const { return true; }
     Q_INVOKABLE bool appCoreIsLabelSquare() const { return false; }
 
+    // The properties.
+    QString applicationName() const { return _view.applicationName; }
+    bool isConnectionShown() const { return _view.connected; }
+    bool isApplicationShown() const { return _view.isApplication; }
+    int applicationType() const { return int(_authResponse.appType); }
+    bool isRootUser() const { return _authResponse.authResult == v_protocol::TAuthResult::SuccessRoot; }
+    QString connStatus() const { return _view.connStatus; }
+    QString headerText() const { return _view.headerText; }
+    bool isBusy() const { return _view.busy; }
+    QString busyText() const { return _view.busyText; }
+    bool isProgressVisible() const { return _view.progressVisible; }
+    int progressPercent() const { return _view.progressPercent; }
+    QString progressText() const { return _view.progressText; }
+    bool areDeviceFilesVisible() const { return _view.deviceFilesVisible; }
+    bool isDiscovering() const { return _view.discovering; }
+
     // Read-only views for front ends and tests.
+    // A device was picked and its connection is not over (authenticated or on its way).
     bool isConnected() const { return _connected; }
+    // Whether the profile of the connected device has the element.
+    VkInterfaceElement *interfaceElement(int id) const;
     bool isBusyWithTasks() const { return _currentTask || !_taskQueue.isEmpty() || _taskInProgress; }
     const device_manager::DeviceDiscoveryInfo &currentDevice() const { return _currentDevice; }
     const v_protocol::TAuthResponse &authResponse() const { return _authResponse; }
@@ -163,6 +262,22 @@ signals:
     void appCoreAddFirmwareServerFile(QString name, QString version, QString url);
     void appCoreCheckStartFirmwareUpdate(QString name, QString version, QString path);
 
+    // A user action (UserAction) ended with an Outcome; `message` is what the user was told of a
+    // failure (empty on success).
+    void appCoreActionFinished(int action, int outcome, QString message);
+    // A notice for the user that reports no failure (the device's own messages, a finished update): the
+    // dialog shows it too.
+    void appCoreNotice(QString title, QString text);
+
+    void applicationNameChanged();
+    void connectionChanged();
+    void headerTextChanged();
+    void busyChanged();
+    void busyTextChanged();
+    void progressChanged();
+    void deviceFilesVisibleChanged();
+    void discoveringChanged();
+
 public slots:
     void appStateChanged(Qt::ApplicationState state);
     void connectClicked();
@@ -171,6 +286,8 @@ public slots:
     void passwordCancelled();
     void getSettingsClicked();
     void saveSettingsClicked();
+    // The Settings page's Save: save, apply (command 1029 when the profile has it), read back.
+    void saveAndApplySettingsClicked();
     void getPersClicked();
     void savePersClicked();
     void executeCommand(int elementId);
@@ -278,14 +395,29 @@ private:
     void publishDebug(const QString &title, const QString &text);
 
     device_manager::DeviceEntry deviceKey() const { return { _currentDevice.deviceInfo.Serial }; }
-    int applicationType() const { return int(_authResponse.appType); }
     bool isApplicationRunning() const { return applicationType() == 1 || applicationType() == 2; }
     bool isReadable() const;
-    bool isRootUser() const { return _authResponse.authResult == v_protocol::TAuthResult::SuccessRoot; }
     bool hasDisconnectableDevice() const;
 
-    // "pass if": ends the current job when it is one of `types`, otherwise logs why not.
-    void passIfCurrent(std::initializer_list<TAppTaskType> types);
+    // "pass if": ends the current job when it is one that `end` ends, otherwise logs why not.
+    void passIfCurrent(TaskEnd end);
+    // The catalogue's row of the current job, or null.
+    const TaskRow *currentRow() const;
+
+    // User actions and their outcomes (gui_qml_handler_actions.cpp). An action begins when the user
+    // asks; the first failure met while it runs is its outcome; it ends when the engine is idle again.
+    void beginAction(UserAction action);
+    // An action that cannot start ends at once with `outcome`.
+    void refuseAction(UserAction action, Outcome outcome, const QString &message = QString());
+    void failAction(Outcome outcome, const QString &message);
+    // The open actions of this kind reached what they were for.
+    void achieveAction(UserAction action);
+    void scheduleActionEnd();
+    void endActions();
+    // The outcome of an error the device side reported.
+    static Outcome outcomeOfDeviceError(device_manager::TrStrings index);
+    // The self-connections that keep the properties in step with the signals.
+    void bindViewState();
     // The current job when it is of `type`, logging the unexpected case otherwise.
     utils::ApplicationTask *currentTaskOf(TAppTaskType type);
     // The common checks of device-bound handlers: the device is the current one (and connected when
@@ -300,6 +432,8 @@ private:
     void reportRefusedAuthentication(v_protocol::TAuthResult result);
     // Emits the dialog signal (every dialog of the core goes through here).
     void showDialog(const QString &title, const QString &text);
+    // A dialog that reports no failure.
+    void showNotice(const QString &title, const QString &text);
     void requestDataElementsFile(v_protocol::TMandatoryFileTypes fileType);
     void sendDataElementsFile(VkInterfaceElement::ETypes kind, v_protocol::TMandatoryFileTypes fileType);
     void startDeviceListDiscovery();
@@ -323,6 +457,7 @@ private:
     void applyDataElementsFile(const v_protocol::TFileWithDataElements &file);
     void startFirmwareChainFor(const QString &filePath);
     void saveRawFile(quint8 fileId, const QByteArray &bytes);
+    void reportUnsavedFile(const QString &path, const QString &reason);
 
     device_manager::DeviceDiscoveryInfo _currentDevice;
     bool _connected = false;
@@ -348,6 +483,34 @@ private:
     v_protocol::TFileTable _fileTable;
     QMap<int, VkFileInfoElement *> _fileElements;
     QHash<QString, device_manager::DeviceDiscoveryInfo> _discoveredDevices;
+
+    struct OpenAction
+    {
+        UserAction action = UserAction::None;
+        bool achieved = false;
+    };
+    QList<OpenAction> _openActions;
+    Outcome _actionFailure = Outcome::Ok;
+    QString _actionMessage;
+    bool _actionEndPosted = false;
+
+    // What the properties show.
+    struct ViewState
+    {
+        QString applicationName;
+        bool connected = false;
+        bool isApplication = true;
+        QString connStatus;
+        QString headerText;
+        bool busy = false;
+        QString busyText;
+        bool progressVisible = false;
+        int progressPercent = 0;
+        QString progressText;
+        bool deviceFilesVisible = false;
+        bool discovering = false;
+    };
+    ViewState _view;
 
     QList<event_topics::TopicEntry> _subscriptions;
     quint64 _lastLoggedSerial = 0;

@@ -63,6 +63,7 @@ void GuiQmlHandler::_checkTaskRoutine()
     }
     if (_taskQueue.isEmpty()) {
         emit appCoreBusy(false);
+        scheduleActionEnd();
         return;
     }
     // A chain that starts from idle is a new piece of work: its failures are shown anew.
@@ -108,6 +109,9 @@ void GuiQmlHandler::_taskTimeout(QString message)
         _passCurrentTask();
         return;
     }
+    // An autoconnect that times out did not see the device again.
+    const bool searching = currentRow() && currentRow()->end == TaskEnd::DeviceSeen;
+    failAction(searching ? Outcome::NotFound : Outcome::Timeout, message);
     // The core hears its own error and tears the connection down (onErrorHappend).
     publishError(tr("Error"), message);
 }
@@ -128,43 +132,30 @@ void GuiQmlHandler::_skipAllTasks()
     }
     _currentTask = nullptr;
     _taskInProgress = false;
+    scheduleActionEnd();
 }
 
 void GuiQmlHandler::_taskCompleted(int type)
 {
-    switch (type) {
-    case GetApplicationInfo:
-    case GetFileInfo:
-    case GetSlaveProfile:
-    case GetSettings:
-    case GetPersonalization:
-    case GetState:
-    case GetStateSilent:
-    case SaveSettings:
-    case SavePersonalization:
-    case GetSettingsForStateCopy:
-    case SendFirmwareRawFile:
-    case GetRawFile:
-        if (_currentTask && !_currentTask->isSilent())
+    if (const TaskRow *row = taskRow(type)) {
+        if (row->has(TaskRow::ClosesProgress) && _currentTask && !_currentTask->isSilent())
             emit appCoreShowProgressDialog(false);
-        break;
-    case MakeSilentDisconnect: _silentDisconnect = false; break;
-    case MakeBleAutoconnect:
-    case MakeBleDiscovery:
-    case MakeBleDiscoveryForFirmwareUpdate:
-    case MakeBleAutoconnectForFirmwareUpdate:
-        stopDiscovery();
-        emit appCoreBleDiscoveryStateChanged(false);
-        break;
-    default: break;
+        if (row->has(TaskRow::EndsSilentDisconnect))
+            _silentDisconnect = false;
+        if (row->has(TaskRow::StopsDiscovery)) {
+            stopDiscovery();
+            emit appCoreBleDiscoveryStateChanged(false);
+        }
     }
     emit appCoreBusy(false);
 }
 
 void GuiQmlHandler::_makeTaskErrorMessage()
 {
-    if (_currentTask)
-        showWarning(tr("Warning"), _currentTask->errorMessage());
+    if (!_currentTask)
+        return;
+    failAction(Outcome::RefusedByDevice, _currentTask->errorMessage());
+    showWarning(tr("Warning"), _currentTask->errorMessage());
 }
 
 utils::ApplicationTask *GuiQmlHandler::currentTaskOf(TAppTaskType type)
@@ -180,54 +171,29 @@ utils::ApplicationTask *GuiQmlHandler::currentTaskOf(TAppTaskType type)
     return _currentTask;
 }
 
-void GuiQmlHandler::passIfCurrent(std::initializer_list<TAppTaskType> types)
+const GuiQmlHandler::TaskRow *GuiQmlHandler::currentRow() const
+{
+    return _currentTask ? taskRow(_currentTask->type()) : nullptr;
+}
+
+void GuiQmlHandler::passIfCurrent(TaskEnd end)
 {
     if (!_currentTask) {
         qDebug() << "Unexpected case - current task is empty!";
         return;
     }
-    for (TAppTaskType type : types) {
-        if (_currentTask->type() == type) {
-            _passCurrentTask();
-            return;
-        }
+    if (currentRow() && currentRow()->end == end) {
+        _passCurrentTask();
+        return;
     }
     qDebug() << "Unexpected app task type: " << _currentTask->type();
 }
 
 void GuiQmlHandler::_processTask(TAppTaskType type)
 {
-    switch (type) {
-    case CheckAutoConnect: return _taskCheckAutoConnect();
-    case ConnectToDevice: return _taskConnectToDevice();
-    case MakeTimeSynchronization: return _taskMakeTimeSynchronization();
-    case GetApplicationInfo: return _taskGetApplicationInfo();
-    case GetFileInfo: return _taskGetFileInfo();
-    case GetSlaveProfile: return _taskGetSlaveProfile();
-    case GetSettings: return _taskGetSettings();
-    case GetPersonalization: return _taskGetPersonalization();
-    case GetState: return _taskGetState();
-    case CheckDeviceInitializationDone: return _taskCheckDeviceInitializationDone();
-    case GetDebug: return _taskGetDebug();
-    case GetStateSilent: return _taskGetStateSilent();
-    case SaveSettings: return _taskSaveSettings();
-    case SavePersonalization: return _taskSavePersonalization();
-    case ExecuteCommand: return _taskExecuteCommand();
-    case MakeDisconnect: return _taskMakeDisconnect();
-    case MakeSilentDisconnect: return _taskMakeSilentDisconnect();
-    case WaitBootloaderConnectionDelay: return _taskWaitBootloaderConnectionDelay();
-    case MakeBleAutoconnect: return _taskMakeBleAutoconnect();
-    case CheckBootloaderConnected: return _taskCheckBootloaderConnected();
-    case MakeBleDiscovery: return _taskMakeBleDiscovery();
-    case GetSettingsForStateCopy: return _taskGetSettingsForStateCopy();
-    case MakeStateCopy: return _taskMakeStateCopy();
-    case MakeBleDiscoveryForFirmwareUpdate: return _taskMakeBleDiscoveryForFirmwareUpdate();
-    case CheckConnectedDeviceReadyForFirmwareUpdate: return _taskCheckConnectedDeviceReadyForFirmwareUpdate();
-    case MakeBleAutoconnectForFirmwareUpdate: return _taskMakeBleAutoconnectForFirmwareUpdate();
-    case CheckBootloaderConnectedForFirmwareUpdate: return _taskCheckBootloaderConnectedForFirmwareUpdate();
-    case SendFirmwareRawFile: return _taskSendFirmwareRawFile();
-    case GetRawFile: return _taskGetRawFile();
-    case ClearRawFile: return _taskClearRawFile();
+    if (const TaskRow *row = taskRow(type)) {
+        (this->*row->start)();
+        return;
     }
     qDebug() << "Unexpected app task type: " << int(type);
 }

@@ -3,6 +3,7 @@
 #include "configurator/application_task.h"
 #include "configurator/gui_qml_handler.h"
 #include "configurator/interface_tree.h"
+#include "configurator/task_catalogue.h"
 #include "configurator/tr_texts.h"
 #include "settings/encrypted_settings.h"
 
@@ -97,8 +98,11 @@ void GuiQmlHandler::resetDisconnectedState()
         emit appCoreShowProgressDialog(false);
         emit appCoreBusy(false);
     }
-    if (lostUnannounced)
-        publishError(tr("Error"), trText(device_manager::TrStrings::NoConnectionToDevice));
+    if (lostUnannounced) {
+        const QString text = trText(device_manager::TrStrings::NoConnectionToDevice);
+        failAction(Outcome::LinkLost, text);
+        publishError(tr("Error"), text);
+    }
 }
 
 void GuiQmlHandler::updateHeaderLine()
@@ -172,8 +176,9 @@ void GuiQmlHandler::onDeviceDiscovered(dm::DeviceManagerDeviceDiscoveredMessage 
     }
     const QVariantList args = _currentTask->extraArgs();
     if (args.isEmpty()) {
-        publishError(
-            tr("Error"), tr("Internal error! Invalid task %1 arguments").arg(taskTypeName(_currentTask->type())));
+        const QString text = tr("Internal error! Invalid task %1 arguments").arg(taskTypeName(_currentTask->type()));
+        failAction(Outcome::Failed, text);
+        publishError(tr("Error"), text);
         return;
     }
     if (args.constFirst().toULongLong() != record.Serial)
@@ -208,9 +213,13 @@ void GuiQmlHandler::reportRefusedAuthentication(v_protocol::TAuthResult result)
     // not that the password was wrong.
     if (result == TAuthResult::TooMany || result == TAuthResult::Busy) {
         qDebug() << "Received busy auth status";
-        showWarning(tr("Information"), tr("Device is busy - wait or restart device"));
+        const QString text = tr("Device is busy - wait or restart device");
+        failAction(Outcome::DeviceBusy, text);
+        showWarning(tr("Information"), text);
     } else {
-        publishError(tr("Error"), tr("Access denided"));
+        const QString text = tr("Access denided");
+        failAction(Outcome::AuthRefused, text);
+        publishError(tr("Error"), text);
     }
     disconnectRoutine();
 }
@@ -269,7 +278,7 @@ void GuiQmlHandler::onDeviceAuthSuccessed(dm::DeviceAuthSuccessedMessage message
         _receivedFiles = None;
         if (isApplicationRunning())
             emit appCoreAddStandartCmd(BootToBootloader, tr("Load to bootloader"));
-        passIfCurrent({ ConnectToDevice });
+        passIfCurrent(TaskEnd::Authentication);
         return;
     }
     reportRefusedAuthentication(result);
@@ -287,7 +296,7 @@ void GuiQmlHandler::onDeviceDisconnected(dm::DeviceDisconnectedMessage message)
     // (a new device list, say).
     if (_connected)
         resetDisconnectedState();
-    passIfCurrent({ MakeDisconnect, MakeSilentDisconnect });
+    passIfCurrent(TaskEnd::Disconnected);
 }
 
 void GuiQmlHandler::onDeviceInterfaceCreated(im::DeviceInterfaceCreatedMessage message)
@@ -321,7 +330,7 @@ void GuiQmlHandler::onApplicationInfoFileReceived(vp::ApplicationInfoFileReceive
         _makeTaskErrorMessage();
         _applicationInfo = v_protocol::TApplicationInfoFile();
     }
-    passIfCurrent({ GetApplicationInfo });
+    passIfCurrent(TaskEnd::ApplicationInfo);
 }
 
 void GuiQmlHandler::onSlaveProfileReceived(vp::SlaveProfileReceivedMessage message)
@@ -330,7 +339,7 @@ void GuiQmlHandler::onSlaveProfileReceived(vp::SlaveProfileReceivedMessage messa
         return;
     if (!message->isValid) {
         qDebug() << "Errors while receive SlaveProfile!";
-        passIfCurrent({ GetSlaveProfile });
+        passIfCurrent(TaskEnd::SlaveProfile);
         return;
     }
     deleteInterfaceElements();
@@ -356,7 +365,7 @@ void GuiQmlHandler::onSlaveProfileReceived(vp::SlaveProfileReceivedMessage messa
             element->setData(element->min());
     }
     _receivedFiles |= SlaveProfile;
-    passIfCurrent({ GetSlaveProfile });
+    passIfCurrent(TaskEnd::SlaveProfile);
 }
 
 void GuiQmlHandler::applyDataElementsFile(const v_protocol::TFileWithDataElements &file)
@@ -399,11 +408,13 @@ void GuiQmlHandler::onFileWithDataElementsReceived(vp::FileWithDataElementsRecei
         case 1:
             applyDataElementsFile(message->file);
             _receivedFiles |= PersonalizationFile;
+            achieveAction(UserAction::ReadPersonalization);
             emit loadDataToInterface(VkInterfaceElement::PersonalizationInfo);
             break;
         case 2:
             applyDataElementsFile(message->file);
             _receivedFiles |= SettingsFile;
+            achieveAction(UserAction::ReadSettings);
             emit loadDataToInterface(VkInterfaceElement::SlaveSetting);
             break;
         case 3:
@@ -414,7 +425,7 @@ void GuiQmlHandler::onFileWithDataElementsReceived(vp::FileWithDataElementsRecei
         default: qDebug() << "Unsupported file type: " << type;
         }
     }
-    passIfCurrent({ GetPersonalization, GetSettings, GetState, GetStateSilent, GetSettingsForStateCopy });
+    passIfCurrent(TaskEnd::DataElements);
 }
 
 void GuiQmlHandler::onFileWithDataElementsTransmitted(vp::FileWithDataElementsTransmittedMessage message)
@@ -423,7 +434,10 @@ void GuiQmlHandler::onFileWithDataElementsTransmitted(vp::FileWithDataElementsTr
         return;
     if (!message->isValid)
         _makeTaskErrorMessage();
-    passIfCurrent({ SaveSettings, SavePersonalization });
+    else if (_currentTask)
+        achieveAction(_currentTask->type() == SavePersonalization ? UserAction::SavePersonalization
+                                                                   : UserAction::SaveSettings);
+    passIfCurrent(TaskEnd::DataElementsSent);
 }
 
 void GuiQmlHandler::onFileTableReceived(vp::FileTableReceivedMessage message)
@@ -440,7 +454,7 @@ void GuiQmlHandler::onFileTableReceived(vp::FileTableReceivedMessage message)
     } else {
         qDebug() << "Errors while receive FileInfo!";
     }
-    passIfCurrent({ GetFileInfo });
+    passIfCurrent(TaskEnd::FileTable);
 }
 
 void GuiQmlHandler::onFileNameReceived(vp::FileNameReceivedMessage message)
@@ -473,7 +487,7 @@ void GuiQmlHandler::onRawFileReceived(vp::RawFileReceivedMessage message)
 {
     if (!acceptDeviceMessage(message, message ? message->deviceEntry : device_manager::DeviceEntry(), false))
         return;
-    passIfCurrent({ GetRawFile });
+    passIfCurrent(TaskEnd::RawFile);
     if (message->isValid)
         saveRawFile(message->fileId, message->file);
     else
@@ -484,10 +498,13 @@ void GuiQmlHandler::onFileClearDone(vp::FileClearDoneMessage message)
 {
     if (!acceptDeviceMessage(message, message ? message->deviceEntry : device_manager::DeviceEntry(), false))
         return;
-    passIfCurrent({ ClearRawFile });
+    const bool current = _currentTask && _currentTask->type() == ClearRawFile;
+    passIfCurrent(TaskEnd::FileCleared);
     if (!message->isValid) {
         _makeTaskErrorMessage();
         qDebug() << "Invalid to clear file";
+    } else if (current) {
+        achieveAction(UserAction::ClearFile);
     }
 }
 
@@ -497,15 +514,16 @@ void GuiQmlHandler::onRawFileTransmitted(vp::RawFileTransmittedMessage message)
         return;
     if (_currentTask && _currentTask->type() == SendFirmwareRawFile) {
         if (message->isValid) {
+            achieveAction(UserAction::FirmwareUpdate);
             disconnectRoutine();
-            showDialog(tr("Info"),
+            showNotice(tr("Info"),
                 tr("Firmware update finished successfully.\nWait several seconds and may connect to updated device"));
         } else {
             _makeTaskErrorMessage();
             disconnectRoutine();
         }
     }
-    passIfCurrent({ SendFirmwareRawFile });
+    passIfCurrent(TaskEnd::FirmwareSent);
 }
 
 // Progress, debug output, commands, errors.
@@ -514,10 +532,7 @@ void GuiQmlHandler::onDeviceRoutineProgressText(dm::DeviceRoutineProgressTextMes
 {
     if (!acceptDeviceMessage(message, message ? message->deviceEntry : device_manager::DeviceEntry(), false))
         return;
-    static const QList<int> transferJobs
-        = { GetApplicationInfo, GetFileInfo, GetSlaveProfile, GetSettings, GetPersonalization, GetState, GetStateSilent,
-              SaveSettings, SavePersonalization, SendFirmwareRawFile, GetRawFile };
-    if (!_currentTask || !transferJobs.contains(_currentTask->type())) {
+    if (!currentRow() || !currentRow()->has(TaskRow::ReportsProgress)) {
         qDebug() << "Unexpected task: " << (_currentTask ? taskTypeName(_currentTask->type()) : QString());
         return;
     }
@@ -543,13 +558,13 @@ void GuiQmlHandler::onDebugResponseReceived(vp::DebugResponseReceivedMessage mes
         QStringList dialogs;
         _debugConsole.takeResponse(QString::fromUtf8(message->debugResponse.debugData), lines, dialogs);
         for (const QString &dialog : qAsConst(dialogs))
-            showDialog(QStringLiteral("info"), dialog);
+            showNotice(QStringLiteral("info"), dialog);
         for (const QString &line : qAsConst(lines))
             appendDebugText(line);
     } else {
         qDebug() << "Invalid to receive file";
     }
-    passIfCurrent({ GetDebug });
+    passIfCurrent(TaskEnd::DebugResponse);
 }
 
 void GuiQmlHandler::onCommandConfirmReceived(vp::CommandConfirmReceivedMessage message)
@@ -560,15 +575,20 @@ void GuiQmlHandler::onCommandConfirmReceived(vp::CommandConfirmReceivedMessage m
     if (message->isValid) {
         if (confirm.cmdRes == v_protocol::TCommandResult::Error
             || confirm.cmdRes == v_protocol::TCommandResult::Unknown) {
-            if (_currentTask && _currentTask->isSilent())
+            if (_currentTask && _currentTask->isSilent()) {
                 qDebug() << "Command execution error: " << confirm.cmdId;
-            else
-                showWarning(tr("Warning"), tr("Command [%1] execution error").arg(confirm.cmdId));
+            } else {
+                const QString text = tr("Command [%1] execution error").arg(confirm.cmdId);
+                failAction(Outcome::RefusedByDevice, text);
+                showWarning(tr("Warning"), text);
+            }
+        } else if (_currentTask && _currentTask->type() == ExecuteCommand) {
+            achieveAction(UserAction::RunCommand);
         }
     } else {
         _makeTaskErrorMessage();
     }
-    passIfCurrent({ MakeTimeSynchronization, ExecuteCommand });
+    passIfCurrent(TaskEnd::CommandConfirm);
 }
 
 void GuiQmlHandler::onErrorHappend(sy::ErrorHappendMessage message)
@@ -577,8 +597,6 @@ void GuiQmlHandler::onErrorHappend(sy::ErrorHappendMessage message)
         qWarning() << "Invalid message";
         return;
     }
-    disconnectRoutine();
-    resetDisconnectedState();
     const auto textOf = [&message](device_manager::TrStrings index) {
         if (!device_manager::hasIndex(index))
             return trText(device_manager::TrStrings::NoIndex);
@@ -589,6 +607,12 @@ void GuiQmlHandler::onErrorHappend(sy::ErrorHappendMessage message)
     };
     const QString title = message->title.isEmpty() ? textOf(message->titleIndex) : message->title;
     const QString text = message->text.isEmpty() ? textOf(message->textIndex) : message->text;
+    // The core's own errors were told to the action when they were published.
+    failAction(message->submoduleId == SubmoduleIds::DeviceManager ? outcomeOfDeviceError(message->textIndex)
+                                                                   : Outcome::Failed,
+        text);
+    disconnectRoutine();
+    resetDisconnectedState();
     showDialog(title, text);
     appendDebugText(kAppPrefix + title + QStringLiteral(": ") + text + QLatin1Char('\n'));
 }

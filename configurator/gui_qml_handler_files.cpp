@@ -45,17 +45,20 @@ void GuiQmlHandler::saveRawFile(quint8 fileId, const QByteArray &bytes)
     const QString dir = WorkFolders::rawFiles();
     if (!QDir(dir).exists() && !WorkFolders::ensure(dir)) {
         qDebug() << "Unable to create path<" << dir << ">";
+        failAction(Outcome::FileError, tr("Unable to create dirrectory<") + dir + QStringLiteral(">!"));
         showWarning(tr("Warning"), tr("Unable to create dirrectory<") + dir + QStringLiteral(">!"));
         return;
     }
     if (!QFile::setPermissions(dir, kFolderPermissions)) {
         qDebug() << "Invalid to set permissions for <" << dir << ">";
+        failAction(Outcome::FileError, tr("Unable to save the file: no access to <%1>").arg(dir));
         showWarning(tr("Warning"), tr("Unable to save the file: no access to <%1>").arg(dir));
         return;
     }
     const VkFileInfoElement *element = _fileElements.value(fileId);
     if (!element) {
         qDebug() << "Invalid fileId: " << fileId;
+        failAction(Outcome::NotFound, QString());
         return;
     }
     const QString path
@@ -63,20 +66,20 @@ void GuiQmlHandler::saveRawFile(quint8 fileId, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qDebug() << "Invalid to open file for write <" << path << ">, err:" << file.errorString();
-        showWarning(tr("Warning"), tr("Unable to save the file <%1>: %2").arg(path, file.errorString()));
+        reportUnsavedFile(path, file.errorString());
         return;
     }
     const qint64 written = file.write(bytes);
     if (written != bytes.size()) {
         qWarning() << "Invalid file <" << path << "> write: " << written
                    << " bytes written, overall size: " << bytes.size() << ", err: " << file.errorString();
-        showWarning(tr("Warning"), tr("Unable to save the file <%1>: %2").arg(path, file.errorString()));
+        reportUnsavedFile(path, file.errorString());
         file.close();
         return;
     }
     if (!file.flush()) {
         qDebug() << "Invalid file <" << path << "> flush! Err: " << file.errorString();
-        showWarning(tr("Warning"), tr("Unable to save the file <%1>: %2").arg(path, file.errorString()));
+        reportUnsavedFile(path, file.errorString());
         file.close();
         return;
     }
@@ -84,7 +87,15 @@ void GuiQmlHandler::saveRawFile(quint8 fileId, const QByteArray &bytes)
     const QString saved = QStringLiteral("RawFile [ID%1] saved<%2>").arg(fileId).arg(path);
     qDebug().noquote() << saved;
     appendDebugText(saved + QLatin1Char('\n'));
+    achieveAction(UserAction::ReadFile);
     openWithDesktop(path);
+}
+
+void GuiQmlHandler::reportUnsavedFile(const QString &path, const QString &reason)
+{
+    const QString text = tr("Unable to save the file <%1>: %2").arg(path, reason);
+    failAction(Outcome::FileError, text);
+    showWarning(tr("Warning"), text);
 }
 
 // Firmware files.
@@ -172,18 +183,20 @@ void GuiQmlHandler::_processReceivedFile(QString filePath)
         publishDebug(QStringLiteral("Debug"),
             QStringLiteral("file <") + destination + QStringLiteral("> may be selected for firmware update?"));
     } else {
-        showWarning(
+        showNotice(
             tr("Info"), tr("Firmware file (%1) received. Choose it later for firmware update").arg(source.fileName()));
     }
 }
 
 void GuiQmlHandler::updateFirmwareFileSelected(QString filePath)
 {
+    beginAction(UserAction::FirmwareUpdate);
     publishDebug(QStringLiteral("Debug"), QStringLiteral("Receive file<") + filePath + QLatin1Char('>'));
     const QString path = localPath(filePath);
     qDebug() << "Start to firmware update with file: " << path;
     if (!QFileInfo::exists(path)) {
         publishDebug(QStringLiteral("Debug"), QStringLiteral("File not exists<") + path + QLatin1Char('>'));
+        failAction(Outcome::UnreadableFile, tr("The firmware file <%1> does not exist").arg(path));
         return;
     }
     publishDebug(QStringLiteral("Debug"), QStringLiteral("File existed<") + path + QLatin1Char('>'));
@@ -205,9 +218,10 @@ void GuiQmlHandler::updateFirmwareFileSelected(QString filePath)
 
 void GuiQmlHandler::reportUnreadableFirmware(const QFile &file)
 {
-    publishError(tr("Error"),
-        tr("Unable to open selected file with firmware - permission error.\nTry to copy this file to common folder "
-           "and repeat"));
+    const QString text = tr("Unable to open selected file with firmware - permission error.\nTry to copy this file "
+                            "to common folder and repeat");
+    failAction(Outcome::UnreadableFile, text);
+    publishError(tr("Error"), text);
     qDebug() << "Unable to open file<" << file.fileName() << ">, err:" << file.errorString();
 }
 
@@ -221,18 +235,21 @@ bool GuiQmlHandler::readFirmwareImage(QByteArray &image)
     // The size is checked before anything is read: a wrong file is not taken into memory whole.
     const qint64 size = file.size();
     if (size <= 0 || size > kMaxFirmwareImageSize) {
-        publishError(tr("Error"),
-            size <= 0 ? tr("The selected firmware file <%1> is empty").arg(_firmwareFilePath)
-                      : tr("The selected firmware file <%1> has %2 bytes: no device takes an image larger than %3 "
-                           "bytes")
-                            .arg(_firmwareFilePath)
-                            .arg(size)
-                            .arg(kMaxFirmwareImageSize));
+        const QString text = size <= 0
+            ? tr("The selected firmware file <%1> is empty").arg(_firmwareFilePath)
+            : tr("The selected firmware file <%1> has %2 bytes: no device takes an image larger than %3 bytes")
+                  .arg(_firmwareFilePath)
+                  .arg(size)
+                  .arg(kMaxFirmwareImageSize);
+        failAction(Outcome::UnreadableFile, text);
+        publishError(tr("Error"), text);
         return false;
     }
     image = file.readAll();
     if (image.size() != size) {
-        publishError(tr("Error"), tr("Unable to read the selected firmware file <%1>").arg(_firmwareFilePath));
+        const QString text = tr("Unable to read the selected firmware file <%1>").arg(_firmwareFilePath);
+        failAction(Outcome::UnreadableFile, text);
+        publishError(tr("Error"), text);
         return false;
     }
     return true;
@@ -250,9 +267,12 @@ void GuiQmlHandler::makeStateCopy(const v_protocol::TFileWithDataElements &devic
     const QString html
         = StateCopyReport::html(_currentDevice.deviceInfo, _authResponse, rows, _debugConsole.fullText(), now);
     if (!StateCopyReport::print(html, path)) {
-        showWarning(tr("Warning"), tr("Unable to write the state copy <%1>").arg(path));
+        const QString text = tr("Unable to write the state copy <%1>").arg(path);
+        failAction(Outcome::FileError, text);
+        showWarning(tr("Warning"), text);
         return;
     }
+    achieveAction(UserAction::StateCopy);
     qDebug() << "make stateCopy to " << path;
     appendDebugText(QStringLiteral("Make stateCopy to ") + path);
     openWithDesktop(path);

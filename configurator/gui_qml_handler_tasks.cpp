@@ -96,6 +96,7 @@ void GuiQmlHandler::appCoreConnectToBleDevice(QString uuid)
     qDebug() << "In, uuid: " << uuid;
     if (uuid.isEmpty()) {
         qDebug() << "BLE discovery canceled";
+        failAction(Outcome::Cancelled, QString());
         stopDiscovery();
         _skipAllTasks();
         return;
@@ -104,6 +105,7 @@ void GuiQmlHandler::appCoreConnectToBleDevice(QString uuid)
     if (found == _discoveredDevices.cend() || found->deviceInfo.Name.isEmpty()
         || !fitsWireSerial(found->deviceInfo.Serial)) {
         qWarning() << "Invalid discovered device uuid: " << uuid;
+        failAction(Outcome::NotFound, QString());
         disconnectRoutine();
         return;
     }
@@ -114,7 +116,9 @@ void GuiQmlHandler::appCoreConnectToBleDevice(QString uuid)
     const int type = _currentTask->type();
     if (type != MakeBleDiscovery && type != MakeBleDiscoveryForFirmwareUpdate) {
         qDebug() << "Unexpected app task type: " << type;
-        publishError(tr("Internal error"), tr("Unexpected task [%1] for BLE discovery").arg(taskTypeName(type)));
+        const QString text = tr("Unexpected task [%1] for BLE discovery").arg(taskTypeName(type));
+        failAction(Outcome::Failed, text);
+        publishError(tr("Internal error"), text);
         return;
     }
     const device_manager::DeviceDiscoveryInfo device = found.value();
@@ -265,11 +269,15 @@ void GuiQmlHandler::_taskCheckDeviceInitializationDone()
     const int mask = int(_receivedFiles);
     if (applicationType() != 0 && (mask & AllFiles) != AllFiles) {
         qDebug() << ">>> NOT Received all neccessary files! " << mask;
+        const QString text
+            = tr("Device initialization failed! Received files[%1] but expected[%2]").arg(mask).arg(int(AllFiles));
+        failAction(Outcome::Failed, text);
         // A chain that told the user of its failure already does not repeat it in other words.
         if (!_dialogShownInWork)
-            showWarning(tr("Warning"),
-                tr("Device initialization failed! Received files[%1] but expected[%2]").arg(mask).arg(int(AllFiles)));
+            showWarning(tr("Warning"), text);
     }
+    if (_connected)
+        achieveAction(UserAction::Connect);
     qDebug() << ">>> Received all neccessary files!" << mask;
     if (_receivedFiles.testFlag(PersonalizationFile))
         emit loadDataToInterface(VkInterfaceElement::PersonalizationInfo);
@@ -290,7 +298,9 @@ void GuiQmlHandler::sendDataElementsFile(VkInterfaceElement::ETypes kind, TManda
     const ReturnCode result
         = VkInterfaceElement::buildDataElementsFile(_interfaceElements, kind, quint8(fileType), file);
     if (result != ReturnCode::Ok) {
-        showWarning(tr("Save file error"), tr("Unable to construct data file [%1]").arg(returnCodeText(result)));
+        const QString text = tr("Unable to construct data file [%1]").arg(returnCodeText(result));
+        failAction(Outcome::Failed, text);
+        showWarning(tr("Save file error"), text);
         _passCurrentTask();
         return;
     }
@@ -353,9 +363,14 @@ void GuiQmlHandler::_taskMakeBleAutoconnectForFirmwareUpdate()
 
 void GuiQmlHandler::_taskCheckBootloaderConnected()
 {
-    if (applicationType() != 0)
-        showWarning(tr("Warning"), tr("Invalid attempt to load to Bootloader! Try next one"));
-    passIfCurrent({ CheckBootloaderConnected });
+    if (applicationType() != 0) {
+        const QString text = tr("Invalid attempt to load to Bootloader! Try next one");
+        failAction(Outcome::Failed, text);
+        showWarning(tr("Warning"), text);
+    } else {
+        achieveAction(UserAction::BootToBootloader);
+    }
+    passIfCurrent(TaskEnd::Itself);
 }
 
 void GuiQmlHandler::startDeviceListDiscovery()
@@ -405,7 +420,9 @@ void GuiQmlHandler::_taskCheckConnectedDeviceReadyForFirmwareUpdate()
 void GuiQmlHandler::_taskCheckBootloaderConnectedForFirmwareUpdate()
 {
     if (applicationType() != 0) {
-        showWarning(tr("Warning"), tr("Invalid attempt to load to Bootloader to update Firmware! Try next attempt"));
+        const QString text = tr("Invalid attempt to load to Bootloader to update Firmware! Try next attempt");
+        failAction(Outcome::Failed, text);
+        showWarning(tr("Warning"), text);
         // The link is going down: no upload follows (the device's answer to it could only be a
         // refusal, or the image would go to a firmware that did not ask for it).
         disconnectRoutine();
@@ -419,6 +436,7 @@ void GuiQmlHandler::_taskSendFirmwareRawFile()
 {
     if (!_connected) {
         qDebug() << "Device is not connected!";
+        failAction(Outcome::LinkLost, QString());
         disconnectRoutine();
         return;
     }
@@ -451,6 +469,7 @@ void GuiQmlHandler::_taskGetRawFile()
             return;
         }
     }
+    failAction(Outcome::NotFound, _currentTask ? _currentTask->errorMessage() : QString());
     _makeTaskErrorMessage();
     qDebug() << "Invalid file element for fileId:" << fileId;
     // Nothing was asked of the device: the job ends here instead of by its time-out.

@@ -390,6 +390,8 @@ TSystemFileResult DeviceEngine::commitWrite(quint8 fileId, const QByteArray &dat
     if (isFirmwareImage(fileId))
         return installImage(fileId, data);
     const TSystemFileResult status = files().storeWritten(fileId, data, _access);
+    if (status == TSystemFileResult::FileResultSuccess)
+        _counters.record(QStringLiteral("file %1 written").arg(fileId));
     _debug.append(status == TSystemFileResult::FileResultSuccess
             ? QStringLiteral("File %1 (%2) saved, %3 bytes\n").arg(fileId).arg(files().name(fileId)).arg(data.size())
             : QStringLiteral("File %1 refused: %2\n").arg(fileId).arg(toText(status)));
@@ -429,6 +431,7 @@ QByteArray DeviceEngine::answerCommand(const TPacket &request)
     if (request.toCommandRequest(command) != ReturnCode::Ok)
         return confirm(0, TCommandResult::Error);
     const TCommandResult result = runCommand(command);
+    _counters.record(QStringLiteral("command %1").arg(command.cmdId));
     const QByteArray payload = confirm(command.cmdId, result);
     if (result == TCommandResult::Success && command.cmdId == kRestartIntoBootloaderCommand && !_inBootloader) {
         qDebug().noquote() << logPrefix() + QStringLiteral("restarts into its bootloader");

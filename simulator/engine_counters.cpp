@@ -4,6 +4,13 @@
 
 namespace simulator {
 
+void EngineCounters::record(const QString &entry)
+{
+    journal.append(entry);
+    if (journal.size() > kJournalLimit)
+        journal.removeFirst();
+}
+
 int EngineCounters::requestsReceived() const
 {
     int sum = 0;

@@ -3,6 +3,7 @@
 #include "v_protocol/protocol_enums.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -24,6 +25,11 @@ struct EngineCounters
     // the master's write to its last answer leaving the device, added up (failure delays left out).
     qint64 linkTimeUs = 0;
     std::array<int, 256> requestsByType {}; // requests for this device, by payload type
+    // What the device did, in order: "command 1029", "file 2 written" (at most kJournalLimit entries, the
+    // newest kept).
+    QStringList journal;
+    static constexpr int kJournalLimit = 1000;
+    void record(const QString &entry);
 
     int received(v_protocol::TPayloadType type) const { return requestsByType[quint8(type)]; }
     int requestsReceived() const;

@@ -1,6 +1,6 @@
 #include "vk_config/config_document.h"
 
-#include "vk_config/value_format.h"
+#include "configurator/element_value.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,16 +32,18 @@ QJsonObject ConfigDocument::elementObject(const VkInterfaceElement &element)
         { QStringLiteral("editable"), editableName(element.editable()) } };
     if (element.parentId() != 0)
         object.insert(QStringLiteral("parentId"), element.parentId());
-    if (ValueFormat::isNumber(element.dataType()) || element.dataType() == VkInterfaceElement::TEnum) {
+    using E = VkInterfaceElement;
+    const E::DataTypes type = element.dataType();
+    if (type == E::TInteger || type == E::TUinteger || type == E::TBitfield || type == E::TBinary || type == E::TEnum) {
         object.insert(QStringLiteral("multiplier"), element.multiplier());
         object.insert(QStringLiteral("min"), element.min());
         object.insert(QStringLiteral("max"), element.max());
     }
     if (element.dataType() == VkInterfaceElement::TEnum)
         object.insert(QStringLiteral("enumValues"), QJsonArray::fromStringList(element.enumValues()));
-    object.insert(QStringLiteral("value"), ValueFormat::jsonValue(element));
-    if (ValueFormat::hasValue(element))
-        object.insert(QStringLiteral("text"), ValueFormat::displayText(element));
+    object.insert(QStringLiteral("value"), configurator::ElementValue::toJson(element));
+    if (configurator::ElementValue::hasValue(element))
+        object.insert(QStringLiteral("text"), configurator::ElementValue::text(element));
     return object;
 }
 

@@ -1,6 +1,6 @@
 #include "vk_config/core_driver.h"
 
-#include "vk_config/value_format.h"
+#include "vk_config/terminal_text.h"
 
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -23,7 +23,7 @@ const QString kUrlScheme = QStringLiteral("file");
 // A core's or device's text on one terminal line.
 QString oneLine(const QString &text)
 {
-    return ValueFormat::printable(text.simplified());
+    return printable(text.simplified());
 }
 
 } // namespace
@@ -31,7 +31,14 @@ QString oneLine(const QString &text)
 CoreDriver::CoreDriver(configurator::GuiQmlHandler *core, QTextStream &err) : _core(core), _err(err)
 {
     QDesktopServices::setUrlHandler(kUrlScheme, this, "openUrl");
-    connect(core, &GuiQmlHandler::appCoreShowErrorDialog, this, &CoreDriver::onDialog);
+    connect(core, &GuiQmlHandler::appCoreActionFinished, this, [this](int action, int outcome, const QString &text) {
+        _finished.append({ UserAction(action), CoreOutcome(outcome), text });
+        changed();
+    });
+    // The device's own messages and the core's notices are shown; failures are told by the outcome.
+    connect(core, &GuiQmlHandler::appCoreNotice, this, [this](const QString &, const QString &text) {
+        _err << "vk-config: note: " << oneLine(text) << Qt::endl;
+    });
     connect(core, &GuiQmlHandler::appCorePasswordRequest, this, [this]() {
         // Answered from the event loop, as a user answers the dialog after it opened.
         QMetaObject::invokeMethod(
@@ -44,19 +51,9 @@ CoreDriver::CoreDriver(configurator::GuiQmlHandler *core, QTextStream &err) : _c
             },
             Qt::QueuedConnection);
     });
-    connect(core, &GuiQmlHandler::appCoreUpdateConnStatus, this, [this]() {
-        ++_connectionChanges;
-        changed();
-    });
-    connect(core, &GuiQmlHandler::loadDataToInterface, this, [this](int elementType) {
-        if (elementType >= 0 && elementType < 3)
-            ++_loaded[elementType];
-        changed();
-    });
+    connect(core, &GuiQmlHandler::appCoreUpdateConnStatus, this, &CoreDriver::changed);
     connect(core, &GuiQmlHandler::appCoreBusy, this, &CoreDriver::changed);
-    connect(core, &GuiQmlHandler::appCoreDebugText, this, &CoreDriver::changed);
     connect(core, &GuiQmlHandler::appCoreBleDeviceDiscovered, this, &CoreDriver::changed);
-    connect(core, &GuiQmlHandler::appCoreAddDeviceFileElement, this, &CoreDriver::changed);
     connect(core, &GuiQmlHandler::appCoreProgressText, this, &CoreDriver::onProgress);
     connect(core, &GuiQmlHandler::appCoreProgressPercentage, this, [this](int percentage) { _percent = percentage; });
     connect(core, &GuiQmlHandler::appCoreBusyText, this, [this](const QString &text) {
@@ -74,15 +71,6 @@ void CoreDriver::changed()
 {
     if (_wake)
         _wake();
-}
-
-void CoreDriver::onDialog(const QString &title, const QString &text)
-{
-    _dialogs.append({ title, text });
-    // The device's own messages and the core's notices are shown; failures are told by the job.
-    if (title == QLatin1String("info") || (title == QLatin1String("Info") && !_showProgress))
-        _err << "vk-config: note: " << oneLine(text) << Qt::endl;
-    changed();
 }
 
 void CoreDriver::onProgress(const QString &text)
@@ -136,12 +124,13 @@ bool CoreDriver::waitUntil(const std::function<bool()> &condition, const QDeadli
     return met || condition();
 }
 
-bool CoreDriver::settle(const QDeadlineTimer &deadline)
+std::optional<CoreDriver::Finish> CoreDriver::finishedSince(int mark, UserAction action) const
 {
-    const QString marker = QStringLiteral("vk-config settles %1").arg(++_settles);
-    _publisher.publish(
-        new event_topics::system::DebugHappend(SubmoduleIds::Unknown, QStringLiteral("vk-config"), marker));
-    return waitUntil([&]() { return _core->debugText().contains(marker); }, deadline);
+    for (int i = mark; i < _finished.size(); ++i) {
+        if (_finished.at(i).action == action)
+            return _finished.at(i);
+    }
+    return std::nullopt;
 }
 
 QString CoreDriver::listedKey(quint64 serial) const
@@ -154,26 +143,24 @@ QString CoreDriver::listedKey(quint64 serial) const
     return QString();
 }
 
-int CoreDriver::loadedData(int elementType) const
-{
-    return elementType >= 0 && elementType < 3 ? _loaded[elementType] : 0;
-}
-
-bool CoreDriver::waitForSearchJob(int taskType, const QDeadlineTimer &deadline)
+bool CoreDriver::waitForSearchJob(int taskType, UserAction action, int mark, const QDeadlineTimer &deadline)
 {
     // The job empties the device list when it starts: what is listed after that has been seen anew.
-    const int mark = dialogMark();
-    return waitUntil([&]() { return _core->currentTaskType() == taskType || !problemSince(mark).ok(); }, deadline);
+    return waitUntil(
+        [&]() { return _core->currentTaskType() == taskType || finishedSince(mark, action).has_value(); }, deadline);
 }
 
 QString CoreDriver::search(quint64 serial, const QDeadlineTimer &deadline)
 {
+    const int mark = finishMark();
     if (!_core->isConnected()) {
         _core->connectClicked();
-        waitForSearchJob(GuiQmlHandler::MakeBleDiscovery, deadline);
+        waitForSearchJob(GuiQmlHandler::MakeBleDiscovery, UserAction::Connect, mark, deadline);
     }
-    waitUntil([&]() { return !listedKey(serial).isEmpty(); }, deadline);
-    return listedKey(serial);
+    waitUntil(
+        [&]() { return !listedKey(serial).isEmpty() || finishedSince(mark, UserAction::Connect).has_value(); },
+        deadline);
+    return finishedSince(mark, UserAction::Connect) ? QString() : listedKey(serial);
 }
 
 void CoreDriver::cancelSearch(const QDeadlineTimer &deadline)
@@ -184,28 +171,22 @@ void CoreDriver::cancelSearch(const QDeadlineTimer &deadline)
 
 Outcome CoreDriver::connectDevice(quint64 serial, const QDeadlineTimer &searchDeadline, const QDeadlineTimer &deadline)
 {
-    const int mark = dialogMark();
-    const int changes = _connectionChanges;
+    const int mark = finishMark();
     const QString key = search(serial, searchDeadline);
     if (key.isEmpty()) {
+        // The search itself may have failed (no adapter, an error of the device side).
+        if (const auto ended = finishedSince(mark, UserAction::Connect);
+            ended && ended->outcome != CoreOutcome::Cancelled)
+            return outcomeOf(*ended, QStringLiteral("searching"));
         cancelSearch(deadline);
-        const Outcome problem = problemSince(mark);
-        if (!problem.ok())
-            return problem;
         return Outcome::failure(ExitNotFound, QStringLiteral("device %1 not found").arg(serial));
     }
     _core->appCoreConnectToBleDevice(key);
-    const bool ended = waitUntil([&]() { return isIdle() && _connectionChanges > changes; }, deadline);
-    if (!_core->isConnected())
-        settle(deadline);
-    const Outcome problem = problemSince(mark);
-    if (!problem.ok())
-        return problem;
+    waitUntil([&]() { return finishedSince(mark, UserAction::Connect).has_value(); }, deadline);
+    const auto ended = finishedSince(mark, UserAction::Connect);
     if (!ended)
         return Outcome::failure(ExitDeviceFailed, QStringLiteral("timed out while connecting"));
-    if (!_core->isConnected())
-        return Outcome::failure(ExitDeviceFailed, QStringLiteral("the connection ended while connecting"));
-    return Outcome::success();
+    return outcomeOf(*ended, QStringLiteral("connecting"));
 }
 
 void CoreDriver::disconnectDevice(const QDeadlineTimer &deadline)
@@ -215,46 +196,43 @@ void CoreDriver::disconnectDevice(const QDeadlineTimer &deadline)
     waitUntil([this]() { return !_core->isConnected() && isIdle(); }, deadline);
 }
 
-Outcome CoreDriver::runAction(const std::function<void()> &action, const std::function<bool()> &done,
-    const QString &what, const QDeadlineTimer &deadline)
+Outcome CoreDriver::runAction(
+    const std::function<void()> &start, UserAction action, const QString &what, const QDeadlineTimer &deadline)
 {
-    const int mark = dialogMark();
-    action();
-    const bool ended = waitUntil(
-        [&]() { return isIdle() && (done() || !_core->isConnected() || !problemSince(mark).ok()); }, deadline);
-    if (!done() && problemSince(mark).ok())
-        settle(deadline);
-    const Outcome problem = problemSince(mark);
-    if (!problem.ok())
-        return problem;
+    const int mark = finishMark();
+    start();
+    waitUntil([&]() { return finishedSince(mark, action).has_value(); }, deadline);
+    const auto ended = finishedSince(mark, action);
     if (!ended)
         return Outcome::failure(ExitDeviceFailed, QStringLiteral("timed out while %1").arg(what));
-    if (!done())
-        return Outcome::failure(ExitDeviceFailed, QStringLiteral("the connection ended while %1").arg(what));
-    return Outcome::success();
+    return outcomeOf(*ended, what);
 }
 
-Outcome CoreDriver::problemSince(int mark) const
+Outcome CoreDriver::outcomeOf(const Finish &finish, const QString &what)
 {
-    for (const Dialog &dialog : dialogsSince(mark)) {
-        if (dialog.title == QLatin1String("info") || dialog.title == QLatin1String("Info"))
-            continue;
-        if (dialog.text.contains(QLatin1String("Access denided")))
-            return Outcome::failure(ExitAuthRefused,
-                QStringLiteral("authentication refused: the device did not accept the password (%1)")
-                    .arg(oneLine(dialog.text)));
-        return Outcome::failure(ExitDeviceFailed, oneLine(dialog.title + QStringLiteral(": ") + dialog.text));
+    const QString told = oneLine(finish.message);
+    const auto failure = [&](int code, const QString &otherwise) {
+        return Outcome::failure(code, told.isEmpty() ? otherwise : told);
+    };
+    switch (finish.outcome) {
+    case CoreOutcome::Ok: return Outcome::success();
+    case CoreOutcome::AuthRefused:
+        return Outcome::failure(ExitAuthRefused,
+            QStringLiteral("authentication refused: the device did not accept the password (%1)").arg(told));
+    case CoreOutcome::NotFound: return failure(ExitNotFound, QStringLiteral("not found while %1").arg(what));
+    case CoreOutcome::DeviceBusy: return failure(ExitDeviceFailed, QStringLiteral("the device is busy"));
+    case CoreOutcome::LinkLost:
+        return failure(ExitDeviceFailed, QStringLiteral("the connection ended while %1").arg(what));
+    case CoreOutcome::Timeout: return failure(ExitDeviceFailed, QStringLiteral("timed out while %1").arg(what));
+    case CoreOutcome::NotConnected:
+        return failure(ExitDeviceFailed, QStringLiteral("not connected while %1").arg(what));
+    case CoreOutcome::Cancelled: return failure(ExitDeviceFailed, QStringLiteral("%1 was cancelled").arg(what));
+    case CoreOutcome::UnreadableFile:
+    case CoreOutcome::FileError:
+    case CoreOutcome::RefusedByDevice:
+    case CoreOutcome::Failed: break;
     }
-    return Outcome::success();
-}
-
-bool CoreDriver::dialogSince(int mark, const QString &title, const QString &text) const
-{
-    for (const Dialog &dialog : dialogsSince(mark)) {
-        if (dialog.title == title && dialog.text.contains(text))
-            return true;
-    }
-    return false;
+    return failure(ExitDeviceFailed, QStringLiteral("%1 failed").arg(what));
 }
 
 } // namespace vk_config

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "configurator/gui_qml_handler.h"
-#include "event_core/i_topic_subscriber.h"
 #include "vk_config/outcome.h"
 
 #include <QDeadlineTimer>
@@ -12,25 +11,31 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 class QTextStream;
 
 namespace vk_config {
 
-// Drives the application core as the window does: it calls AppCore's slots and follows its
-// signals. Every wait runs the event loop until a condition on the core's state holds, checked
-// again whenever the core signals, bounded by a deadline. The core shows errors as dialogs
-// (appCoreShowErrorDialog); the driver keeps them and tells a job's outcome from the dialogs shown
-// while it ran.
+// Drives the application core as the window does: it calls AppCore's slots and follows its signals.
+// Every wait runs the event loop until a condition on the core's state holds, checked again whenever
+// the core signals, bounded by a deadline. The core tells how each user action ended
+// (appCoreActionFinished); the driver turns that outcome into vk-config's exit code and never reads the
+// texts the core shows to people to decide anything.
 class CoreDriver : public QObject
 {
     Q_OBJECT
 
 public:
-    struct Dialog
+    using UserAction = configurator::GuiQmlHandler::UserAction;
+    using CoreOutcome = configurator::GuiQmlHandler::Outcome;
+
+    // One user action of the core that ended.
+    struct Finish
     {
-        QString title;
-        QString text;
+        UserAction action = UserAction::None;
+        CoreOutcome outcome = CoreOutcome::Ok;
+        QString message;
     };
 
     explicit CoreDriver(configurator::GuiQmlHandler *core, QTextStream &err);
@@ -48,13 +53,17 @@ public:
 
     bool isIdle() const { return !_core->isBusyWithTasks(); }
 
+    // Marks the present point of the actions that ended; the first end of `action` since `mark`.
+    int finishMark() const { return int(_finished.size()); }
+    std::optional<Finish> finishedSince(int mark, UserAction action) const;
+
     // Starts a device search (Connect pressed while not connected) and waits until the device with
-    // `serial` is listed; its key in the device list, or empty when it was not seen before `deadline`.
-    // The search keeps running: pick the device or cancel().
+    // `serial` is listed or the search ended; its key in the device list, or empty when it was not seen
+    // before `deadline`. The search keeps running: pick the device or cancelSearch().
     QString search(quint64 serial, const QDeadlineTimer &deadline);
     // Waits until the search job of `taskType` (MakeBleDiscovery, MakeBleDiscoveryForFirmwareUpdate)
-    // runs.
-    bool waitForSearchJob(int taskType, const QDeadlineTimer &deadline);
+    // runs, or `action` ended before it did.
+    bool waitForSearchJob(int taskType, UserAction action, int mark, const QDeadlineTimer &deadline);
     // Closes the device list without a choice and waits until the core is idle.
     void cancelSearch(const QDeadlineTimer &deadline);
 
@@ -63,25 +72,12 @@ public:
     // Disconnects (when connected) and waits until the core is idle and disconnected.
     void disconnectDevice(const QDeadlineTimer &deadline);
 
-    // Runs one user action and waits until the core is idle again and `done` holds; the outcome is
-    // that of the dialogs shown meanwhile.
-    Outcome runAction(const std::function<void()> &action, const std::function<bool()> &done, const QString &what,
+    // Runs one user action (`start` calls the core's slot) and waits for its end.
+    Outcome runAction(const std::function<void()> &start, UserAction action, const QString &what,
         const QDeadlineTimer &deadline);
+    // The exit code and line of an action's end; `what` names it in the line ("saving the settings").
+    static Outcome outcomeOf(const Finish &finish, const QString &what);
 
-    // Waits until what the modules published on the bus's System topics so far (errors, diagnostics)
-    // has reached the core: a marker published now arrives after it. A connection that ended without
-    // a reason yet may have its error still on the way.
-    bool settle(const QDeadlineTimer &deadline);
-
-    // Marks the present point of the dialogs, opened files and connection changes.
-    int dialogMark() const { return int(_dialogs.size()); }
-    QList<Dialog> dialogsSince(int mark) const { return _dialogs.mid(mark); }
-    // The first dialog since `mark` that reports a failure, as an outcome (success when none).
-    Outcome problemSince(int mark) const;
-    // Whether a dialog since `mark` has a title and contains `text`.
-    bool dialogSince(int mark, const QString &title, const QString &text) const;
-    int connectionChanges() const { return _connectionChanges; }
-    int loadedData(int elementType) const;
     // Local files the core asked the desktop to open (saved raw files, reports), in order.
     const QStringList &openedFiles() const { return _openedFiles; }
 
@@ -94,23 +90,18 @@ public slots:
 
 private:
     void changed();
-    void onDialog(const QString &title, const QString &text);
     void onProgress(const QString &text);
 
     configurator::GuiQmlHandler *const _core;
     QTextStream &_err;
     QString _password;
     bool _showProgress = false;
-    QList<Dialog> _dialogs;
+    QList<Finish> _finished;
     QStringList _openedFiles;
-    int _connectionChanges = 0;
-    int _loaded[3] = { 0, 0, 0 };
     QString _lastProgress;
     int _lastPercent = -100;
     int _percent = -1;
     std::function<void()> _wake;
-    event_core::ITopicSubscriber _publisher;
-    int _settles = 0;
 };
 
 } // namespace vk_config

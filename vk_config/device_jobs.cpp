@@ -1,10 +1,10 @@
 #include "vk_config/device_jobs.h"
 
+#include "configurator/element_value.h"
 #include "configurator/vk_file_info_element.h"
 #include "configurator/vk_interface_element.h"
 #include "vk_config/config_document.h"
-#include "vk_config/value_check.h"
-#include "vk_config/value_format.h"
+#include "vk_config/terminal_text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,15 +19,15 @@ namespace vk_config {
 
 namespace {
 
+using configurator::ElementValue;
 using configurator::GuiQmlHandler;
 using E = VkInterfaceElement;
+using UserAction = GuiQmlHandler::UserAction;
 
 // A device that is not listed within this time (or the job's timeout, when shorter) is not found.
 constexpr qint64 kSearchMs = 10000;
 // What a disconnection at the end of a job may take.
 constexpr qint64 kDisconnectMs = 10000;
-
-const QString kUpdateDone = QStringLiteral("Firmware update finished successfully");
 
 QString versionText(const v_protocol::TFirmwareVersion &version)
 {
@@ -37,7 +37,7 @@ QString versionText(const v_protocol::TFirmwareVersion &version)
 // Every text that came from the device is printed through this.
 QString safe(const QString &text)
 {
-    return ValueFormat::printable(text);
+    return printable(text);
 }
 
 QString elementLabel(const VkInterfaceElement &element)
@@ -134,16 +134,17 @@ Outcome DeviceJobs::scan()
 {
     const QDeadlineTimer deadline(qint64(_request.scanSeconds) * 1000);
     GuiQmlHandler *core = _driver.core();
-    const int mark = _driver.dialogMark();
+    const int mark = _driver.finishMark();
     core->connectClicked();
-    _driver.waitForSearchJob(GuiQmlHandler::MakeBleDiscovery, deadline);
-    // The user's scan time: nothing ends it earlier.
-    _driver.waitUntil([]() { return false; }, deadline);
+    _driver.waitForSearchJob(GuiQmlHandler::MakeBleDiscovery, UserAction::Connect, mark, deadline);
+    // The user's scan time: only a search that ended by itself ends it earlier.
+    _driver.waitUntil([&]() { return _driver.finishedSince(mark, UserAction::Connect).has_value(); }, deadline);
     QList<device_manager::DeviceDiscoveryInfo> devices = core->discoveredDevices().values();
     _driver.cancelSearch(QDeadlineTimer(kDisconnectMs));
-    const Outcome problem = _driver.problemSince(mark);
-    if (!problem.ok())
-        return problem;
+    // Closing the list ends the search as cancelled; anything else is a failure of the scan.
+    if (const auto ended = _driver.finishedSince(mark, UserAction::Connect);
+        ended && ended->outcome != GuiQmlHandler::Outcome::Cancelled)
+        return CoreDriver::outcomeOf(*ended, QStringLiteral("scanning"));
     std::sort(devices.begin(), devices.end(),
         [](const auto &a, const auto &b) { return a.deviceInfo.Serial < b.deviceInfo.Serial; });
     if (_request.json) {
@@ -204,7 +205,7 @@ Outcome DeviceJobs::get()
     const bool every = _request.settings == _request.state && _request.state == _request.personalization;
     QList<const VkInterfaceElement *> chosen;
     for (const VkInterfaceElement *element : core->interfaceElements()) {
-        if (!ValueCheck::isVisible(element->editable(), isRoot()))
+        if (!ElementValue::isVisible(*element, isRoot()))
             continue;
         const bool wanted = every || (_request.settings && element->type() == E::SlaveSetting)
             || (_request.state && element->type() == E::SlaveState)
@@ -229,8 +230,8 @@ Outcome DeviceJobs::get()
     QList<QStringList> rows { { QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("kind"),
         QStringLiteral("value") } };
     for (const VkInterfaceElement *element : std::as_const(chosen))
-        rows.append({ QString::number(element->id()), element->nameEn(), ValueFormat::kindWord(element->type()),
-            ValueFormat::displayText(*element) });
+        rows.append({ QString::number(element->id()), element->nameEn(), ElementValue::kindWord(element->type()),
+            ElementValue::text(*element) });
     printTable(_out, rows, { true });
     return Outcome::success();
 }
@@ -238,20 +239,18 @@ Outcome DeviceJobs::get()
 Outcome DeviceJobs::collectChanges(QList<Change> &changes) const
 {
     changes.clear();
-    QString error;
-    const auto unchanged = [](const VkInterfaceElement &element, const QVariant &data) {
-        const QByteArray bytes
-            = VkInterfaceElement::encode(element.dataType(), element.dataSize(), data, element.value());
-        return VkInterfaceElement::decode(element.dataType(), element.dataSize(), bytes) == element.data();
+    const auto refused = [](const VkInterfaceElement &element, const ElementValue::Result &result) {
+        return usage(QStringLiteral("%1: %2").arg(elementLabel(element), result.reason));
     };
     QList<int> seen;
     if (!_document.isEmpty()) {
         QList<ConfigDocument::Entry> entries;
+        QString error;
         ConfigDocument::read(_document, entries, error);
         for (const ConfigDocument::Entry &entry : std::as_const(entries)) {
             VkInterfaceElement *found = element(entry.id);
             if (!found)
-                return usage(QStringLiteral("element %1: not in the device's profile").arg(entry.id));
+                return usage(ElementValue::unknown(entry.id).reason);
             if (seen.contains(entry.id))
                 return usage(QStringLiteral("%1: given twice in the document").arg(elementLabel(*found)));
             seen.append(entry.id);
@@ -264,18 +263,19 @@ Outcome DeviceJobs::collectChanges(QList<Change> &changes) const
                 return usage(QStringLiteral("%1: wrong kind: the document has data type %2, the device %3")
                                  .arg(elementLabel(*found), entry.dataType, dataType));
             // State values and commands are the device's own: a document carries them only to be read.
-            if (found->type() != E::SlaveSetting && found->type() != E::PersonalizationInfo)
+            if (!ElementValue::isWritableKind(found->type()))
                 continue;
             if (entry.value.isNull() || entry.value.isUndefined())
                 continue;
-            QVariant data;
-            if (!ValueFormat::parseJson(*found, entry.value, data, error))
-                return usage(QStringLiteral("%1: %2").arg(elementLabel(*found), error));
-            if (unchanged(*found, data))
+            const ElementValue::Result read = ElementValue::fromJson(*found, entry.value);
+            if (!read.ok())
+                return refused(*found, read);
+            if (ElementValue::holds(*found, read.data))
                 continue;
-            if (!ValueCheck::check(*found, data, isRoot(), error))
-                return usage(QStringLiteral("%1: %2").arg(elementLabel(*found), error));
-            changes.append({ found, data });
+            const ElementValue::Result checked = ElementValue::check(*found, read.data, isRoot());
+            if (!checked.ok())
+                return refused(*found, checked);
+            changes.append({ found, read.data });
         }
     }
     for (const QString &value : _request.values) {
@@ -283,16 +283,15 @@ Outcome DeviceJobs::collectChanges(QList<Change> &changes) const
         const QString text = value.section(u'=', 1);
         VkInterfaceElement *found = element(id);
         if (!found)
-            return usage(QStringLiteral("element %1: not in the device's profile").arg(id));
+            return usage(ElementValue::unknown(id).reason);
         if (seen.contains(id))
             return usage(QStringLiteral("%1: given twice").arg(elementLabel(*found)));
         seen.append(id);
-        QVariant data;
-        if (!ValueFormat::parseDisplayText(*found, text, data, error)
-            || !ValueCheck::check(*found, data, isRoot(), error))
-            return usage(QStringLiteral("%1: %2").arg(elementLabel(*found), error));
-        if (!unchanged(*found, data))
-            changes.append({ found, data });
+        const ElementValue::Result accepted = ElementValue::accept(*found, text, isRoot());
+        if (!accepted.ok())
+            return refused(*found, accepted);
+        if (!ElementValue::holds(*found, accepted.data))
+            changes.append({ found, accepted.data });
     }
     return Outcome::success();
 }
@@ -307,14 +306,11 @@ Outcome DeviceJobs::set()
         if (changes.isEmpty())
             _out << QStringLiteral("%1: no difference between the values given and the device\n").arg(_serial);
         for (const Change &change : std::as_const(changes)) {
-            const QByteArray bytes = VkInterfaceElement::encode(
-                change.element->dataType(), change.element->dataSize(), change.data, change.element->value());
-            VkInterfaceElement shown(change.element->profileElement());
-            shown.setValue(bytes);
+            const QByteArray bytes = ElementValue::bytesOf(*change.element, change.data);
             _out << QStringLiteral("%1  %2: %3 -> %4\n")
                         .arg(change.element->id())
-                        .arg(safe(change.element->nameEn()), safe(ValueFormat::displayText(*change.element)),
-                            safe(ValueFormat::displayText(shown)));
+                        .arg(safe(change.element->nameEn()), safe(ElementValue::text(*change.element)),
+                            safe(ElementValue::text(*change.element, bytes)));
         }
         _out.flush();
         return Outcome::success();
@@ -332,22 +328,19 @@ Outcome DeviceJobs::set()
     for (VkInterfaceElement *element : _driver.core()->interfaceElements()) {
         const bool saved = (settings && element->type() == E::SlaveSetting)
             || (personalization && element->type() == E::PersonalizationInfo);
-        if (saved && ValueFormat::hasValue(*element))
+        if (saved && ElementValue::hasValue(*element))
             expected.append({ element, element->data() });
     }
+    // Saved as the window's Save buttons save: the settings are applied too.
     GuiQmlHandler *core = _driver.core();
     if (settings) {
-        const int before = _driver.loadedData(E::SlaveSetting);
-        const Outcome saved = _driver.runAction([core]() { core->saveSettingsClicked(); },
-            [&]() { return _driver.loadedData(E::SlaveSetting) > before; }, QStringLiteral("saving the settings"),
-            _deadline);
+        const Outcome saved = _driver.runAction([core]() { core->saveAndApplySettingsClicked(); },
+            UserAction::SaveSettings, QStringLiteral("saving the settings"), _deadline);
         if (!saved.ok())
             return saved;
     }
     if (personalization) {
-        const int before = _driver.loadedData(E::PersonalizationInfo);
-        const Outcome saved = _driver.runAction([core]() { core->savePersClicked(); },
-            [&]() { return _driver.loadedData(E::PersonalizationInfo) > before; },
+        const Outcome saved = _driver.runAction([core]() { core->savePersClicked(); }, UserAction::SavePersonalization,
             QStringLiteral("saving the personalization"), _deadline);
         if (!saved.ok())
             return saved;
@@ -355,19 +348,19 @@ Outcome DeviceJobs::set()
     // The core read the values back after saving: each must be what was written.
     for (const auto &[element, data] : std::as_const(expected)) {
         if (element->data() != data) {
-            VkInterfaceElement written(element->profileElement());
-            written.setValue(VkInterfaceElement::encode(element->dataType(), element->dataSize(), data, QByteArray()));
+            const QByteArray written
+                = VkInterfaceElement::encode(element->dataType(), element->dataSize(), data, QByteArray());
             return Outcome::failure(ExitDeviceFailed,
                 QStringLiteral("%1 reads back as %2, written %3")
-                    .arg(
-                        elementLabel(*element), ValueFormat::displayText(*element), ValueFormat::displayText(written)));
+                    .arg(elementLabel(*element), safe(ElementValue::text(*element)),
+                        safe(ElementValue::text(*element, written))));
         }
     }
     _out << QStringLiteral("%1: %2 value(s) written and read back\n").arg(_serial).arg(changes.size());
     for (const Change &change : std::as_const(changes))
         _out << QStringLiteral("%1  %2 = %3\n")
                     .arg(change.element->id())
-                    .arg(safe(change.element->nameEn()), safe(ValueFormat::displayText(*change.element)));
+                    .arg(safe(change.element->nameEn()), safe(ElementValue::text(*change.element)));
     _out.flush();
     return Outcome::success();
 }
@@ -377,7 +370,7 @@ Outcome DeviceJobs::run()
     VkInterfaceElement *command = element(_request.commandId);
     if (!command || command->type() != E::SlaveCommand)
         return usage(QStringLiteral("command %1: not a command of the device's profile").arg(_request.commandId));
-    if (!ValueCheck::isVisible(command->editable(), isRoot()))
+    if (!ElementValue::isVisible(*command, isRoot()))
         return usage(QStringLiteral("command %1 (%2): not available with user access")
                          .arg(command->id())
                          .arg(safe(command->nameEn())));
@@ -385,7 +378,7 @@ Outcome DeviceJobs::run()
         command->setValue(_request.commandData);
     GuiQmlHandler *core = _driver.core();
     const int id = command->id();
-    const Outcome outcome = _driver.runAction([core, id]() { core->executeCommand(id); }, []() { return true; },
+    const Outcome outcome = _driver.runAction([core, id]() { core->executeCommand(id); }, UserAction::RunCommand,
         QStringLiteral("running command %1").arg(id), _deadline);
     if (!outcome.ok())
         return outcome;
@@ -456,7 +449,7 @@ Outcome DeviceJobs::files()
             return usage(QStringLiteral("%1 may not be cleared with %2 access")
                              .arg(label, isRoot() ? QStringLiteral("root") : QStringLiteral("user")));
         const Outcome outcome = _driver.runAction([core, id]() { core->deviceFileCmdToClear(id); },
-            []() { return true; }, QStringLiteral("clearing %1").arg(label), _deadline);
+            UserAction::ClearFile, QStringLiteral("clearing %1").arg(label), _deadline);
         if (!outcome.ok())
             return outcome;
         _out << QStringLiteral("%1: %2 cleared\n").arg(_serial).arg(label);
@@ -466,9 +459,8 @@ Outcome DeviceJobs::files()
     if (!VkFileInfoElement::permits(file->readPermission(), isRoot()))
         return usage(QStringLiteral("%1 may not be read with %2 access")
                          .arg(label, isRoot() ? QStringLiteral("root") : QStringLiteral("user")));
-    const qsizetype opened = _driver.openedFiles().size();
-    const Outcome outcome = _driver.runAction([core, id]() { core->deviceFileCmdToRead(id); },
-        [&]() { return _driver.openedFiles().size() > opened; }, QStringLiteral("reading %1").arg(label), _deadline);
+    const Outcome outcome = _driver.runAction([core, id]() { core->deviceFileCmdToRead(id); }, UserAction::ReadFile,
+        QStringLiteral("reading %1").arg(label), _deadline);
     if (!outcome.ok())
         return outcome;
     return copyOut(_driver.openedFiles().last(), _serial, label);
@@ -477,9 +469,8 @@ Outcome DeviceJobs::files()
 Outcome DeviceJobs::report()
 {
     GuiQmlHandler *core = _driver.core();
-    const qsizetype opened = _driver.openedFiles().size();
-    const Outcome outcome = _driver.runAction([core]() { core->makeStateCopyClicked(); },
-        [&]() { return _driver.openedFiles().size() > opened; }, QStringLiteral("making the state copy"), _deadline);
+    const Outcome outcome = _driver.runAction([core]() { core->makeStateCopyClicked(); }, UserAction::StateCopy,
+        QStringLiteral("making the state copy"), _deadline);
     if (!outcome.ok())
         return outcome;
     return copyOut(_driver.openedFiles().last(), _serial, QStringLiteral("state copy"));
@@ -489,33 +480,30 @@ Outcome DeviceJobs::update(quint32 serial, const QDeadlineTimer &search, const Q
 {
     GuiQmlHandler *core = _driver.core();
     _driver.setShowProgress(true);
-    const int mark = _driver.dialogMark();
+    const int mark = _driver.finishMark();
+    const auto ended = [&]() { return _driver.finishedSince(mark, UserAction::FirmwareUpdate); };
     // The window's way: choose the file while not connected, then pick the device from the list.
     core->updateFirmwareFileSelected(QFileInfo(_request.firmwareFile).absoluteFilePath());
-    _driver.waitForSearchJob(GuiQmlHandler::MakeBleDiscoveryForFirmwareUpdate, search);
-    _driver.waitUntil(
-        [&]() { return !_driver.listedKey(serial).isEmpty() || !_driver.problemSince(mark).ok(); }, search);
-    const QString key = _driver.listedKey(serial);
+    _driver.waitForSearchJob(GuiQmlHandler::MakeBleDiscoveryForFirmwareUpdate, UserAction::FirmwareUpdate, mark, search);
+    _driver.waitUntil([&]() { return !_driver.listedKey(serial).isEmpty() || ended().has_value(); }, search);
+    const QString key = ended() ? QString() : _driver.listedKey(serial);
     if (key.isEmpty()) {
-        _driver.cancelSearch(QDeadlineTimer(kDisconnectMs));
-        const Outcome problem = _driver.problemSince(mark);
+        if (!ended())
+            _driver.cancelSearch(QDeadlineTimer(kDisconnectMs));
         _driver.setShowProgress(false);
-        return problem.ok() ? Outcome::failure(ExitNotFound, QStringLiteral("device %1 not found").arg(serial))
-                            : problem;
+        const auto finish = ended();
+        if (finish && finish->outcome != GuiQmlHandler::Outcome::Cancelled)
+            return CoreDriver::outcomeOf(*finish, QStringLiteral("updating the firmware"));
+        return Outcome::failure(ExitNotFound, QStringLiteral("device %1 not found").arg(serial));
     }
     core->appCoreConnectToBleDevice(key);
-    const auto finished = [&]() { return _driver.dialogSince(mark, QStringLiteral("Info"), kUpdateDone); };
-    const bool ended = _driver.waitUntil(
-        [&]() { return _driver.isIdle() && (finished() || !_driver.problemSince(mark).ok() || !core->isConnected()); },
-        deadline);
+    _driver.waitUntil([&]() { return ended().has_value(); }, deadline);
     _driver.setShowProgress(false);
-    const Outcome problem = _driver.problemSince(mark);
-    if (!problem.ok())
-        return problem;
-    if (!finished())
-        return Outcome::failure(ExitDeviceFailed,
-            ended ? QStringLiteral("the firmware update did not finish (the connection ended)")
-                  : QStringLiteral("timed out during the firmware update"));
+    if (!ended())
+        return Outcome::failure(ExitDeviceFailed, QStringLiteral("timed out during the firmware update"));
+    const Outcome outcome = CoreDriver::outcomeOf(*ended(), QStringLiteral("updating the firmware"));
+    if (!outcome.ok())
+        return outcome;
     _driver.disconnectDevice(QDeadlineTimer(kDisconnectMs));
 
     // What the device runs now, as it advertises itself after its restart.

@@ -3,6 +3,7 @@
 #include "simulator/device_park.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
 
@@ -17,6 +18,7 @@ const QString kVersion = QStringLiteral("firmwareVersion");
 const QString kValid = QStringLiteral("applicationValid");
 const QString kValues = QStringLiteral("values");
 const QString kCounters = QStringLiteral("counters");
+const QString kJournal = QStringLiteral("journal");
 
 bool isKept(const simulator::ProfileEntry &entry)
 {
@@ -126,6 +128,12 @@ bool SimulatorState::save(
             add(QStringLiteral("fileClears"), now.received(v_protocol::TPayloadType::FileClearRequest));
             add(QStringLiteral("linkTimeUs"), now.linkTimeUs);
             saved.insert(kCounters, counters);
+            QJsonArray journal = saved.value(kJournal).toArray();
+            for (const QString &entry : now.journal)
+                journal.append(entry);
+            while (journal.size() > simulator::EngineCounters::kJournalLimit)
+                journal.removeFirst();
+            saved.insert(kJournal, journal);
         });
         devices.insert(definition.id, saved);
     }

@@ -83,6 +83,21 @@ public:
     {
         return vk_config::SimulatorState::countersOf(state(), deviceId).value(name).toInt(-1);
     }
+    // What the simulated device did, in order, over every run so far.
+    QStringList journal(const QString &deviceId) const
+    {
+        QStringList entries;
+        const QJsonArray saved = state()
+                                     .value(QStringLiteral("devices"))
+                                     .toObject()
+                                     .value(deviceId)
+                                     .toObject()
+                                     .value(QStringLiteral("journal"))
+                                     .toArray();
+        for (const QJsonValue &entry : saved)
+            entries << entry.toString();
+        return entries;
+    }
     QString deviceValue(const QString &deviceId, int id) const
     {
         return state()
@@ -242,7 +257,7 @@ void TestVkConfig::getJsonThenSetChangesExactlyThatValue()
     QCOMPARE(document.value(QStringLiteral("access")).toString(), QStringLiteral("root"));
     QMap<int, QJsonObject> elements = elementsOf(document);
     QCOMPARE(elements.value(104).value(QStringLiteral("value")), QJsonValue(60));
-    QCOMPARE(elements.value(102).value(QStringLiteral("text")).toString(), QStringLiteral("18.0"));
+    QCOMPARE(elements.value(102).value(QStringLiteral("text")).toString(), QStringLiteral("18"));
     QCOMPARE(elements.value(101).value(QStringLiteral("text")).toString(), QStringLiteral("m³/h"));
     QCOMPARE(installation.counter(QStringLiteral("fm200"), QStringLiteral("fileWrites")), 0);
 
@@ -270,6 +285,11 @@ void TestVkConfig::getJsonThenSetChangesExactlyThatValue()
     VERIFY_RUN(set, set.exitCode == 0 && errorLines(set).isEmpty());
     QVERIFY2(text(set.out).contains(QLatin1String("1 value(s) written and read back")), qPrintable(describe(set)));
     QVERIFY(installation.counter(QStringLiteral("fm200"), QStringLiteral("fileWrites")) > 0);
+    // Applied as the window's Save applies: the settings file written, then the apply command.
+    const QStringList journal = installation.journal(QStringLiteral("fm200"));
+    const qsizetype written = journal.lastIndexOf(QStringLiteral("file 2 written"));
+    QVERIFY2(written >= 0 && journal.indexOf(QStringLiteral("command 1029"), written) > written,
+        qPrintable(journal.join(u',')));
 
     // A new process reads the device anew: exactly that value changed.
     const vk_testing::ProcessRun after
@@ -548,10 +568,10 @@ void TestVkConfig::deviceRefusals_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("error");
     QTest::newRow("command fails") << "command 301 fails" << QStringList { "run", "10250001", "301" }
-                                   << "Warning: Command [301] execution error";
+                                   << "Command [301] execution error";
     QTest::newRow("settings not writable")
         << "settings file read-only" << QStringList { "set", "10250001", "--value", "104=120" }
-        << "Warning: Error while save settings";
+        << "Error while save settings";
 }
 
 void TestVkConfig::deviceRefusals()

@@ -3,7 +3,6 @@ import QtQuick.Controls
 import QtQuick.Controls.Material
 import QtQuick.Layouts
 import AppCore 1.0
-import InterfaceElement 1.0
 import StatusBar 1.0
 import VkUi 1.0
 import VorlexIoTConfigurator
@@ -14,13 +13,16 @@ ApplicationWindow {
 
     readonly property real fontScale: menuState.fontScale
     readonly property int baseFontPixelSize: 14
-    property bool connected: false
-    readonly property DebugLineModel debugLines: DebugLineModel {}
+    readonly property bool connected: AppCore.connected
+    // The lists the window shows, made with the window so that they take the core's announcements from
+    // the start.
+    readonly property CoreModels models: CoreModels
 
     objectName: "mainWindow"
     width: 400
     height: 900
     visible: true
+    title: AppCore.applicationName
     font.pixelSize: Math.round(baseFontPixelSize * fontScale)
 
     StatusBar { color: root.Material.primary }
@@ -49,7 +51,7 @@ ApplicationWindow {
             Label {
                 id: slaveInfolabel
                 objectName: "slaveInfolabel"
-                text: qsTr("Not connected")
+                text: AppCore.headerText
                 textFormat: Text.StyledText
                 horizontalAlignment: Text.AlignRight
                 Layout.rightMargin: 10
@@ -67,29 +69,17 @@ ApplicationWindow {
         background: Rectangle { color: Material.color(Material.Orange, Material.Shade800) }
     }
 
-    // What the drawer menu shows, kept here: the menu is made when the drawer first opens.
+    // What the drawer menu shows: the menu is made when the drawer first opens.
     QtObject {
         id: menuState
 
         property real fontScale: 1
-        property string connStatus: qsTr("Connect")
-        property bool settingsPage: false
-        property bool statePage: false
-        property bool commandsPage: false
-        property bool personalizationPage: false
-        property bool deviceFiles: false
-
-        function enablePage(elementType) {
-            switch (elementType) {
-            case InterfaceElement.SlaveSetting: settingsPage = true; break
-            case InterfaceElement.SlaveState: statePage = true; break
-            case InterfaceElement.SlaveCommand: commandsPage = true; break
-            case InterfaceElement.PersonalizationInfo: personalizationPage = true; break
-            }
-        }
-        function enableDevicePages(enabled) {
-            settingsPage = statePage = commandsPage = personalizationPage = enabled
-        }
+        readonly property string connStatus: AppCore.connStatus
+        readonly property bool settingsPage: root.models.settingsPage
+        readonly property bool statePage: root.models.statePage
+        readonly property bool commandsPage: root.models.commandsPage
+        readonly property bool personalizationPage: root.models.personalizationPage
+        readonly property bool deviceFiles: AppCore.deviceFilesVisible
     }
 
     Drawer {
@@ -132,10 +122,10 @@ ApplicationWindow {
 
         objectName: "pageView"
         anchors.fill: parent
+        interactive: root.connected
         // Blurred under the busy and progress overlays.
         layer.enabled: busyDialog.visible || progressDialog.visible
         layer.effect: layer.enabled ? Qt.createComponent("widgets/PageBlur.qml") : null
-        interactive: false
         onInteractiveChanged: buildAround(currentIndex)
         onCurrentIndexChanged: {
             if (!started)
@@ -169,7 +159,7 @@ ApplicationWindow {
         LazyPage {
             title: qsTr("Debug")
             document: Qt.resolvedUrl("confPages/DebugPage.qml")
-            initialProperties: ({ lines: root.debugLines, updateFirmwareDialog: firmwareDialog })
+            initialProperties: ({ lines: root.models.debugLines, updateFirmwareDialog: firmwareDialog })
         }
         LazyPage {
             title: qsTr("Application settings")
@@ -184,7 +174,6 @@ ApplicationWindow {
 
     InterfaceLoader {
         id: elementRouter
-        onPageEnabled: (elementType) => menuState.enablePage(elementType)
     }
 
     // The dialogs are made when first needed, which keeps them out of the program's start (the password
@@ -254,29 +243,17 @@ ApplicationWindow {
     }
     Connections {
         target: AppCore
-        function onAppCoreSetApplicationName(name) {
-            root.title = name
-        }
-        function onAppCoreHeaderText(headerText) {
-            slaveInfolabel.text = headerText
-        }
-        function onAppCoreUpdateConnStatus(connStatus, connected, isApplication) {
-            root.connected = connected
-            menuState.connStatus = connStatus
-            menuState.enableDevicePages(connected && isApplication)
-            if (connected)
-                pages.currentIndex = isApplication ? VkConstants.kSwipeSettingsPg : VkConstants.kSwipeDebugPg
+        // A new connection opens the page of what the device runs; without one the home page shows.
+        function onConnectionChanged() {
+            if (AppCore.connected)
+                pages.currentIndex = AppCore.isApplication ? VkConstants.kSwipeSettingsPg : VkConstants.kSwipeDebugPg
             else
                 pages.currentIndex = VkConstants.kSwipeHomePg
-            pages.interactive = connected
         }
         function onClearInterface() {
             deviceFilesDialog.close()
             firmwareDialog.close()
             firmwareConfirmDialog.close()
-        }
-        function onAppCoreDeviceFilesVisible(enabled) {
-            menuState.deviceFiles = enabled
         }
         function onAppCoreShowErrorDialog(dialogTitle, errorMessage) {
             errorDialog.make().showMessage(dialogTitle, errorMessage)
@@ -289,8 +266,9 @@ ApplicationWindow {
             passwordDialog.make().clearPassword()
             passwordDialog.open()
         }
-        function onAppCoreBleDiscoveryStateChanged(enable) {
-            if (enable) {
+        // The device list is open while the core searches.
+        function onDiscoveringChanged() {
+            if (AppCore.discovering) {
                 const list = deviceListDialog.make()
                 list.clearContent()
                 list.title = qsTr("Please select device")
@@ -298,21 +276,6 @@ ApplicationWindow {
             } else if (deviceListDialog.item && deviceListDialog.item.visible) {
                 deviceListDialog.close()
             }
-        }
-        function onAppCoreBleDeviceDiscovered(elementName, elementUuid) {
-            // A scan that was just ended may still report a device: a closed list takes no rows.
-            if (deviceListDialog.item && deviceListDialog.item.visible)
-                deviceListDialog.item.addElement(elementName, elementUuid)
-        }
-        function onAppCoreBleDeviceLost(elementUuid) {
-            if (deviceListDialog.item)
-                deviceListDialog.item.removeElement(elementUuid)
-        }
-        function onAppCoreDebugText(textMessage) {
-            root.debugLines.appendText(textMessage)
-        }
-        function onAppCoreClearDebugText() {
-            root.debugLines.clear()
         }
     }
 

@@ -4,7 +4,7 @@
 // find items by objectName, click them, type into them, read what they show, take screenshots.
 
 #include "configurator/program_info.h"
-#include "configurator/qml_types.h"
+#include "configurator/ui/qml_types.h"
 #include "configurator/tests/core_harness.h"
 
 #include <QAccessible>

@@ -29,11 +29,8 @@ Page {
             name: "Settings"
             Layout.fillWidth: true
             onGetClicked: AppCore.getSettingsClicked()
-            onSaveClicked: {
-                AppCore.saveSettingsClicked()
-                // Apply the settings just saved.
-                AppCore.executeCommand(1029)
-            }
+            // Saves, reads back and has the device apply its settings (command 1029).
+            onSaveClicked: AppCore.saveAndApplySettingsClicked()
         }
     }
 }

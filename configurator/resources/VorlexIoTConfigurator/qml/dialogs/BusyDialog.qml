@@ -12,18 +12,9 @@ Rectangle {
     id: overlay
 
     readonly property bool opened: visible
-    property alias text: label.text
-
-    function setBusy(isBusy) {
-        if (isBusy) {
-            hideTimer.stop()
-            visible = true
-        } else {
-            hideTimer.start()
-        }
-    }
 
     objectName: "busyDialog"
+    // Shown at once, hidden a second after the core is idle again (a new job meanwhile keeps it).
     visible: false
     color: "#40FFFFFF"
 
@@ -51,7 +42,7 @@ Rectangle {
         wrapMode: Text.Wrap
         color: Material.accent
         font.pixelSize: 16
-        text: qsTr("Please wait")
+        text: AppCore.busyText
     }
     Timer {
         id: hideTimer
@@ -60,11 +51,14 @@ Rectangle {
     }
     Connections {
         target: AppCore
-        function onAppCoreBusy(isBusy) {
-            overlay.setBusy(isBusy)
-        }
-        function onAppCoreBusyText(busyText) {
-            overlay.text = busyText
+        function onBusyChanged() {
+            if (AppCore.busy) {
+                hideTimer.stop()
+                overlay.visible = true
+            } else {
+                hideTimer.restart()
+            }
         }
     }
+    Component.onCompleted: visible = AppCore.busy
 }

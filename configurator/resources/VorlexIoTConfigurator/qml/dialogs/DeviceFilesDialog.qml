@@ -4,6 +4,7 @@ import QtQuick.Controls.Material
 import QtQuick.Layouts
 import AppCore 1.0
 import VkFileInfoElement 1.0
+import VkUi 1.0
 import VorlexIoTConfigurator
 
 // The files of the connected device: read, write or clear each as its permissions allow the user.
@@ -11,7 +12,7 @@ Dialog {
     id: dialog
 
     // The device's files (fileInfo, isRoot), kept by the window.
-    property ListModel files
+    property RowListModel files
 
     objectName: "deviceFilesDialog"
     title: qsTr("Device files")

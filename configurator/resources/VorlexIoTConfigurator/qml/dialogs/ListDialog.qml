@@ -9,14 +9,9 @@ Dialog {
 
     property string selectedUuid
     property string selectedName
-    readonly property DeviceListModel devices: DeviceListModel {}
+    // The devices of the present search, kept by the core's models.
+    readonly property DeviceListModel devices: CoreModels.devices
 
-    function addElement(name, uuid) {
-        devices.addElement(name, uuid)
-    }
-    function removeElement(uuid) {
-        devices.removeElement(uuid)
-    }
     function clearContent() {
         devices.clearContent()
         selectedUuid = ""

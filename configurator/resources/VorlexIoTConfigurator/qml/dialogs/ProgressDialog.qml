@@ -12,7 +12,7 @@ Rectangle {
     readonly property bool opened: visible
 
     objectName: "progressDialog"
-    visible: false
+    visible: AppCore.progressVisible
     color: "#40FFFFFF"
 
     MouseArea {
@@ -29,6 +29,7 @@ Rectangle {
         height: 30
         from: 0
         to: 1
+        value: AppCore.progressPercent / 100
     }
     PlainLabel {
         id: label
@@ -41,18 +42,6 @@ Rectangle {
         wrapMode: Text.Wrap
         color: Material.accent
         font.pixelSize: 16
-        text: qsTr("Please wait")
-    }
-    Connections {
-        target: AppCore
-        function onAppCoreShowProgressDialog(isVisible) {
-            overlay.visible = isVisible
-        }
-        function onAppCoreProgressPercentage(progressPercentage) {
-            bar.value = progressPercentage / 100
-        }
-        function onAppCoreProgressText(progressText) {
-            label.text = progressText
-        }
+        text: AppCore.progressText
     }
 }

@@ -4,6 +4,7 @@ import QtQuick.Controls.Material
 import QtQuick.Dialogs
 import QtQuick.Layouts
 import AppCore 1.0
+import VkUi 1.0
 import VorlexIoTConfigurator
 
 // Firmware files to load into the device: the copies kept by the program (searchable, each to load
@@ -31,11 +32,9 @@ Dialog {
             tabs.currentIndex = 0
     }
 
-    ListModel { id: localFiles }
-    ListModel { id: serverFiles }
     FilterDelegateModel {
         id: shownLocalFiles
-        model: localFiles
+        model: CoreModels.firmwareFiles
         filterText: search.text
         delegate: RowLayout {
             id: row
@@ -137,7 +136,7 @@ Dialog {
                 objectName: "serverFirmwareList"
                 clip: true
                 spacing: VkConstants.kVerticalSpacing
-                model: serverFiles
+                model: CoreModels.firmwareServerFiles
                 delegate: RowLayout {
                     id: serverRow
 
@@ -188,18 +187,6 @@ Dialog {
 
     Connections {
         target: AppCore
-        function onAppCoreClearFirmwareLocalFiles() {
-            localFiles.clear()
-        }
-        function onAppCoreAddFirmwareLocalFile(name, version, date, path) {
-            localFiles.append({ "name": name, "version": version, "date": date, "path": path })
-        }
-        function onAppCoreClearFirmwareServerFiles() {
-            serverFiles.clear()
-        }
-        function onAppCoreAddFirmwareServerFile(name, version, url) {
-            serverFiles.append({ "name": name, "version": version, "url": url })
-        }
         function onAppCoreNeedToSelectFirmwareFile(directory, fileName) {
             addFileDialog.currentFolder = directory
             addFileDialog.selectedFile = fileName

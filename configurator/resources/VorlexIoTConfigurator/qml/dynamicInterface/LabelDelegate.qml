@@ -28,7 +28,7 @@ ElementDelegate {
 
     implicitHeight: isTitle ? title.implicitHeight + VkConstants.kButtonHeight / 2
                             : layout.implicitHeight + 2 * VkConstants.kTopMargin
-    onUpdateRequested: valueText.text = ElementInput.bitfieldText(element)
+    onUpdateRequested: valueText.text = ElementInput.text(element)
 
     Item {
         visible: delegate.isTitle

@@ -11,7 +11,7 @@ ElementDelegate {
 
     implicitHeight: layout.implicitHeight + 2 * VkConstants.kTopMargin
     onUpdateRequested: {
-        field.text = ElementInput.numberText(element)
+        field.text = ElementInput.text(element)
         field.edited = false
     }
 
@@ -33,14 +33,14 @@ ElementDelegate {
             readOnly: !delegate.editable
             horizontalAlignment: TextInput.AlignRight
             inputMethodHints: Qt.ImhDialableCharactersOnly
-            validator: RegularExpressionValidator { regularExpression: /^[-+]?\d*\.?\d*$/ }
+            validator: ElementInput.validatorFor(delegate.element)
             color: edited ? Material.accent : Material.foreground
             Accessible.name: delegate.name
             onTextEdited: edited = true
             onEditingFinished: {
                 if (!edited)
                     return
-                text = ElementInput.commitNumber(delegate.element, text)
+                text = ElementInput.commit(delegate.element, text)
                 edited = false
             }
         }

@@ -12,7 +12,7 @@ ElementDelegate {
 
     implicitHeight: layout.implicitHeight + 2 * VkConstants.kTopMargin
     onUpdateRequested: {
-        field.text = element ? element.data : ""
+        field.text = ElementInput.text(element)
         field.edited = false
     }
 
@@ -43,7 +43,7 @@ ElementDelegate {
             onEditingFinished: {
                 if (!edited)
                     return
-                text = ElementInput.commitText(delegate.element, text)
+                text = ElementInput.commit(delegate.element, text)
                 edited = false
             }
         }

@@ -9,7 +9,7 @@ ElementDelegate {
     id: delegate
 
     implicitHeight: layout.implicitHeight + 2 * VkConstants.kTopMargin
-    onUpdateRequested: field.text = element ? ElementInput.unixTimeText(element.data) : ""
+    onUpdateRequested: field.text = ElementInput.text(element)
 
     RowLayout {
         id: layout

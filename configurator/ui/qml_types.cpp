@@ -1,10 +1,12 @@
-#include "configurator/qml_types.h"
+#include "configurator/ui/qml_types.h"
 
-#include "configurator/debug_line_model.h"
-#include "configurator/device_list_model.h"
-#include "configurator/element_input.h"
-#include "configurator/element_list_model.h"
-#include "configurator/enum_entry_model.h"
+#include "configurator/ui/core_models.h"
+#include "configurator/ui/debug_line_model.h"
+#include "configurator/ui/device_list_model.h"
+#include "configurator/ui/element_input.h"
+#include "configurator/ui/element_list_model.h"
+#include "configurator/ui/enum_entry_model.h"
+#include "configurator/ui/row_list_model.h"
 #include "configurator/gui_qml_handler.h"
 #include "configurator/program_info.h"
 #include "configurator/status_bar.h"
@@ -39,6 +41,11 @@ void registerQmlTypes()
     qmlRegisterType<EnumEntryModel>(ui, 1, 0, "EnumEntryModel");
     qmlRegisterType<DebugLineModel>(ui, 1, 0, "DebugLineModel");
     qmlRegisterType<DeviceListModel>(ui, 1, 0, "DeviceListModel");
+    qmlRegisterUncreatableType<RowListModel>(ui, 1, 0, "RowListModel", QString());
+    // The window's lists, on the same core as AppCore.
+    qmlRegisterSingletonType<CoreModels>(ui, 1, 0, "CoreModels", [](QQmlEngine *, QJSEngine *) -> QObject * {
+        return new CoreModels(GuiQmlHandler::instance() ? GuiQmlHandler::instance() : GuiQmlHandler::createInstance());
+    });
     qmlRegisterSingletonType<ElementInput>(
         ui, 1, 0, "ElementInput", [](QQmlEngine *, QJSEngine *) -> QObject * { return new ElementInput; });
     qmlRegisterSingletonType<ProgramInfo>(

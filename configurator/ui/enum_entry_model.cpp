@@ -1,6 +1,6 @@
-#include "configurator/enum_entry_model.h"
+#include "configurator/ui/enum_entry_model.h"
 
-#include "configurator/element_input.h"
+#include "configurator/element_value.h"
 
 namespace configurator {
 
@@ -40,12 +40,12 @@ QHash<int, QByteArray> EnumEntryModel::roleNames() const
 
 bool EnumEntryModel::isSelectable(int index) const
 {
-    return index >= 0 && index < _entries.size() && ElementInput::isSelectableEntry(_entries.at(index));
+    return index >= 0 && index < _entries.size() && ElementValue::isSelectableEntry(_entries.at(index));
 }
 
 QString EnumEntryModel::textAt(int index) const
 {
-    return index >= 0 && index < _entries.size() ? ElementInput::entryText(_entries.at(index)) : QString();
+    return index >= 0 && index < _entries.size() ? ElementValue::entryText(_entries.at(index)) : QString();
 }
 
 } // namespace configurator

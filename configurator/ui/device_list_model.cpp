@@ -1,4 +1,4 @@
-#include "configurator/device_list_model.h"
+#include "configurator/ui/device_list_model.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "configurator/debug_line_model.h"
+#include "configurator/ui/debug_line_model.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
 // The interface's models and value input without a window: what a typed or chosen value becomes
 // before it reaches an element, which rows a page has and shows, the debug console's lines, the
 // device list.
-#include "configurator/debug_line_model.h"
-#include "configurator/device_list_model.h"
-#include "configurator/element_input.h"
-#include "configurator/element_list_model.h"
-#include "configurator/enum_entry_model.h"
+#include "configurator/ui/debug_line_model.h"
+#include "configurator/ui/device_list_model.h"
+#include "configurator/ui/element_input.h"
+#include "configurator/ui/element_list_model.h"
+#include "configurator/ui/enum_entry_model.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -155,10 +155,10 @@ void TestUiModels::numbersAreClamped()
     spec.max = max;
     auto element = makeElement(spec);
     ElementInput input;
-    QCOMPARE(input.commitNumber(element.get(), typed), shown);
+    QCOMPARE(input.commit(element.get(), typed), shown);
     // The bytes the device gets hold that value.
     QCOMPARE(element->value(), littleEndian(stored, size));
-    QCOMPARE(input.numberText(element.get()), shown);
+    QCOMPARE(input.text(element.get()), shown);
 }
 
 void TestUiModels::numbersAreShownDivided()
@@ -167,13 +167,13 @@ void TestUiModels::numbersAreShownDivided()
     spec.multiplier = 100;
     auto element = makeElement(spec, littleEndian(1205, 2));
     ElementInput input;
-    QCOMPARE(input.numberText(element.get()), QStringLiteral("12.05"));
+    QCOMPARE(input.text(element.get()), QStringLiteral("12.05"));
     spec.dataType = P::DataTypes::TInteger;
     spec.multiplier = 10;
     element = makeElement(spec, littleEndian(-120, 2));
-    QCOMPARE(input.numberText(element.get()), QStringLiteral("-12"));
-    QCOMPARE(input.numberText(nullptr), QString());
-    QCOMPARE(input.commitNumber(nullptr, QStringLiteral("1")), QString());
+    QCOMPARE(input.text(element.get()), QStringLiteral("-12"));
+    QCOMPARE(input.text(nullptr), QString());
+    QCOMPARE(input.commit(nullptr, QStringLiteral("1")), QString());
 }
 
 void TestUiModels::hexAndTextFitTheElement_data()
@@ -228,7 +228,7 @@ void TestUiModels::hexAndTextFitTheElement()
     spec.dataSize = size;
     auto element = makeElement(spec);
     ElementInput input;
-    QCOMPARE(input.commitText(element.get(), typed), shown);
+    QCOMPARE(input.commit(element.get(), typed), shown);
     QCOMPARE(element->value(), bytes);
     // What was stored can be saved: it fits the element.
     v_protocol::TFileWithDataElements::Element dataElement;
@@ -362,18 +362,26 @@ void TestUiModels::editabilityAndVisibility()
 void TestUiModels::timesAndBitsAsText()
 {
     const QDateTime local(QDate(2024, 3, 5), QTime(9, 7, 0), Qt::LocalTime);
-    QCOMPARE(ElementInput::unixTimeText(uint(local.toSecsSinceEpoch())), QStringLiteral("5-3-2024 9:7:0"));
-    const QDateTime epoch = QDateTime::fromSecsSinceEpoch(0, Qt::LocalTime);
-    QCOMPARE(ElementInput::unixTimeText(0u), epoch.toString(QStringLiteral("d-M-yyyy h:m:s")));
-
     ElementSpec spec;
+    spec.dataType = P::DataTypes::TUnixtime;
+    spec.dataSize = 4;
+    QCOMPARE(ElementInput::text(makeElement(spec, littleEndian(local.toSecsSinceEpoch(), 4)).get()),
+        QStringLiteral("5-3-2024 9:7:0"));
+    const QDateTime epoch = QDateTime::fromSecsSinceEpoch(0, Qt::LocalTime);
+    QCOMPARE(ElementInput::text(makeElement(spec, QByteArray(4, '\0')).get()),
+        epoch.toString(QStringLiteral("d-M-yyyy h:m:s")));
+
     spec.dataType = P::DataTypes::TBitfield;
+    spec.dataSize = 2;
     auto flags = makeElement(spec, QByteArray::fromHex("1200"));
-    QCOMPARE(ElementInput::bitfieldText(flags.get()), QStringLiteral("0000 0000 0001 0010"));
+    QCOMPARE(ElementInput::text(flags.get()), QStringLiteral("0000 0000 0001 0010"));
     spec.dataSize = 1;
-    QCOMPARE(ElementInput::bitfieldText(makeElement(spec, QByteArray(1, '\x0b')).get()), QStringLiteral("0000 1011"));
+    QCOMPARE(ElementInput::text(makeElement(spec, QByteArray(1, '\x0b')).get()), QStringLiteral("0000 1011"));
+    // A caption has no value to show.
+    spec.dataType = P::DataTypes::TNoData;
+    QCOMPARE(ElementInput::text(makeElement(spec).get()), QString());
+    QCOMPARE(ElementInput::text(nullptr), QString());
     spec.dataType = P::DataTypes::TUinteger;
-    QCOMPARE(ElementInput::bitfieldText(makeElement(spec).get()), QString());
 
     // Names: English unless Russian is asked for and supported, or English is not.
     spec.name = QStringLiteral("Flow");

@@ -1,6 +1,6 @@
-#include "configurator/element_list_model.h"
+#include "configurator/ui/element_list_model.h"
 
-#include "configurator/element_input.h"
+#include "configurator/ui/element_input.h"
 
 #include <QSet>
 
