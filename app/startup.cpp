@@ -5,6 +5,7 @@
 #include "app/first_frame_probe.h"
 #include "app/log_handler.h"
 #include "app/quit_handler.h"
+#include "app/quit_signals.h"
 #include "configurator/gui_qml_handler.h"
 #include "configurator/program_info.h"
 #include "configurator/ui/qml_types.h"
@@ -73,6 +74,8 @@ int run(int argc, char **argv)
 
     // 9. Quit handler.
     QObject::connect(&application, &QCoreApplication::aboutToQuit, QuitHandler {});
+    // SIGTERM and SIGINT take the same way out.
+    QuitSignals quitSignals;
 
     // 10. Window icon. Given with its size (read from the file's header) the icon is decoded only when
     // the window system asks for it, not before the first frame.

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 class TestProgram : public QObject
 {
     Q_OBJECT
@@ -24,6 +26,8 @@ private slots:
     void refusesUnusableTransport();
     void keepsExistingSettingsFile();
     void identityValues();
+    void quitsOnSignals_data();
+    void quitsOnSignals();
 };
 
 namespace {
@@ -279,3 +283,41 @@ void TestProgram::identityValues()
 
 QTEST_GUILESS_MAIN(TestProgram)
 #include "tst_program.moc"
+
+void TestProgram::quitsOnSignals_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestProgram::quitsOnSignals()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=%1/no-bus").arg(home.path()));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.bluetooth*=false"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(PROGRAM_PATH), {});
+    QVERIFY(program.waitForStarted(30000));
+    // Running its event loop: the window told the core it is there, the application settings came.
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += program.readAll()).contains("App setting try to append element"), 60000);
+    QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
+    QVERIFY2(program.waitForFinished(60000), out.constData());
+    out += program.readAll();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(out.contains(QStringLiteral("Signal %1: quitting").arg(signalNumber).toUtf8()), out.constData());
+    // The whole quit order ran, the bus last.
+    QCOMPARE(out.count(">>>[quit]"), 5);
+    QVERIFY(out.indexOf(">>>[quit] event_bus::BusManager...") > out.indexOf("Signal"));
+}
