@@ -31,29 +31,10 @@ private slots:
     void debugConsole();
 
 private:
-    // The element row `id` of the page `pageName`, brought into view.
-    QQuickItem *elementRow(const QString &pageName, const QString &listName, int id);
     QObject *settingsModel();
 
     UiHarness _ui;
 };
-
-QQuickItem *TestUiPages::elementRow(const QString &pageName, const QString &listName, int id)
-{
-    QQuickItem *page = _ui.page(pageName);
-    if (!page)
-        return nullptr;
-    QQuickItem *list = _ui.item(listName, page);
-    if (!list)
-        return nullptr;
-    int row = -1;
-    QMetaObject::invokeMethod(
-        list->property("model").value<QObject *>(), "rowOf", Q_RETURN_ARG(int, row), Q_ARG(int, id));
-    if (row < 0)
-        return nullptr;
-    _ui.showRow(list, row);
-    return _ui.waitExisting(QStringLiteral("element_%1").arg(id), list);
-}
 
 QObject *TestUiPages::settingsModel()
 {
@@ -118,11 +99,11 @@ void TestUiPages::connectLandsOnItsPage()
             if (entry.element.type != v_protocol::TSlaveProfile::Types::SlaveSetting)
                 continue;
             QQuickItem *row
-                = elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), entry.element.id);
+                = _ui.elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), entry.element.id);
             QVERIFY2(row && row->isVisible(), qPrintable(entry.element.nameEn));
         }
         // The state page was built beside it and shows the values read.
-        QQuickItem *valve = elementRow(QStringLiteral("statePage"), QStringLiteral("stateList"), 206);
+        QQuickItem *valve = _ui.elementRow(QStringLiteral("statePage"), QStringLiteral("stateList"), 206);
         QVERIFY(valve);
         QCOMPARE(
             _ui.item(QStringLiteral("value_206"), valve)->property("displayText").toString(), QStringLiteral("Open"));
@@ -170,7 +151,7 @@ void TestUiPages::collapsibleGroups()
     QVERIFY(model->property("hierarchical").toBool());
 
     const auto shown = [&](int id) {
-        QQuickItem *row = elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), id);
+        QQuickItem *row = _ui.elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), id);
         return row && row->isVisible() && row->height() > 0;
     };
     const auto present = [&](int id) {
@@ -222,7 +203,7 @@ void TestUiPages::editedValuesReachTheDevice()
     QTRY_COMPARE(_ui.currentPage(), 0);
     QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
     const auto field = [&](int id) {
-        QQuickItem *row = elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), id);
+        QQuickItem *row = _ui.elementRow(QStringLiteral("settingsPage"), QStringLiteral("settingsList"), id);
         return row ? _ui.item(QStringLiteral("value_%1").arg(id), row) : nullptr;
     };
     const auto shownAfterTyping = [&](int id, const QString &typed) {

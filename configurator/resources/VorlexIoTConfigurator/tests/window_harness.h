@@ -256,6 +256,24 @@ public:
         QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, row), Q_ARG(int, 3 /* Contain */));
     }
 
+    // The element row `id` of the page `pageName`, brought into view.
+    QQuickItem *elementRow(const QString &pageName, const QString &listName, int id)
+    {
+        QQuickItem *built = page(pageName);
+        if (!built)
+            return nullptr;
+        QQuickItem *list = item(listName, built);
+        if (!list)
+            return nullptr;
+        int row = -1;
+        QMetaObject::invokeMethod(
+            list->property("model").value<QObject *>(), "rowOf", Q_RETURN_ARG(int, row), Q_ARG(int, id));
+        if (row < 0)
+            return nullptr;
+        showRow(list, row);
+        return waitExisting(QStringLiteral("element_%1").arg(id), list);
+    }
+
     // Opens the drawer menu with its button; closes it with Escape.
     bool openDrawer()
     {
