@@ -567,6 +567,19 @@ bool ElementValue::isSelectableEntry(const QString &entry)
     return !entry.startsWith(u'#');
 }
 
+QString ElementValue::formats()
+{
+    return tr("  integers     divided by the multiplier: 18 for 180 with multiplier 10, 12.05; typed the same,\n"
+              "               no finer than one step\n"
+              "  enums        the entry's text (a leading # taken off), or its index when typed\n"
+              "  binary       1 or 0 (on, off, true, false when typed)\n"
+              "  bit fields   binary digits in groups of four: 0000 0001 0010 (0b... or 0x... when typed)\n"
+              "  date-times   local time d-M-yyyy h:m:s (5-3-2024 9:7:0), also yyyy-MM-dd HH:mm:ss when\n"
+              "               typed; never written\n"
+              "  texts        as they are\n"
+              "  hex arrays   upper-case hexadecimal of every byte: 0A1B\n");
+}
+
 QString ElementValue::kindWord(VkInterfaceElement::ETypes type)
 {
     switch (type) {

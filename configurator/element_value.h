@@ -125,6 +125,9 @@ public:
     static QString entryText(const QString &entry);
     static bool isSelectableEntry(const QString &entry);
 
+    // The formats above, a line each, for help texts.
+    static QString formats();
+
     // "setting", "state", "personalization", "command", "app setting", "app command".
     static QString kindWord(VkInterfaceElement::ETypes type);
 };

@@ -1,5 +1,6 @@
 #include "vk_config/command_line.h"
 
+#include "configurator/element_value.h"
 #include "configurator/program_info.h"
 
 #include <QCommandLineOption>
@@ -29,7 +30,8 @@ const char *kSummary = R"(Commands:
   update SERIAL FIRMWARE.bin            firmware update through the bootloader
 
 With --serials FILE the SERIAL is left out: the command runs for every serial number of the file.
-Exit codes: 0 success, 1 the device refused or failed, 2 usage or a value that does not fit the
+Values are shown and typed as the window shows them:
+%1Exit codes: 0 success, 1 the device refused or failed, 2 usage or a value that does not fit the
 profile, 3 device not found, 4 authentication refused.)";
 
 // "--simulator FOLDER" takes the next argument as its folder when it names one ("/" in it, or an
@@ -114,7 +116,7 @@ bool CommandLine::parse(const QStringList &arguments, Request &request, QString 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Provisioning of Vorlex Bluetooth LE field devices from scripts.\n\n")
-        + QString::fromUtf8(kSummary));
+        + QString::fromUtf8(kSummary).arg(configurator::ElementValue::formats()));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("This help."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Machine-readable output (JSON)."));
