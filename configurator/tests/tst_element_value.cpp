@@ -2,6 +2,7 @@
 // for every data type, the strict reading of typed texts and document values, and each refusal with
 // its reason. The suite runs in the zone CET-1, so local time is UTC + 1.
 #include "configurator/element_value.h"
+#include "testing/profile_element.h"
 
 #include <QJsonObject>
 #include <QtTest>
@@ -18,24 +19,7 @@ Q_DECLARE_METATYPE(Refusal)
 
 namespace {
 
-Element profileElement(DataTypes dataType, int dataSize, int multiplier = 1, const QStringList &entries = {},
-    Types type = Types::SlaveSetting, Editables editable = Editables::Editable, int min = 0, int max = 0,
-    const QString &regexp = QString())
-{
-    Element element;
-    element.id = 42;
-    element.type = type;
-    element.editable = editable;
-    element.nameEn = QStringLiteral("Test value");
-    element.dataType = dataType;
-    element.dataSize = quint16(dataSize);
-    element.multiplier = multiplier;
-    element.min = min;
-    element.max = max;
-    element.enumValues = entries;
-    element.regexp = regexp;
-    return element;
-}
+using vk_testing::profileElement;
 
 const QStringList kUnits { QStringLiteral("l/h"), QStringLiteral("m³/h"), QStringLiteral("#gal/h (licence)") };
 

@@ -2,6 +2,7 @@
 // command line.
 #include "vk_config/command_line.h"
 #include "vk_config/config_document.h"
+#include "testing/profile_element.h"
 #include "vk_config/terminal_text.h"
 
 #include <QJsonArray>
@@ -23,24 +24,7 @@ Q_DECLARE_METATYPE(Types)
 
 namespace {
 
-Element profileElement(DataTypes dataType, int dataSize, int multiplier = 1, const QStringList &entries = {},
-    Types type = Types::SlaveSetting, Editables editable = Editables::Editable, int min = 0, int max = 0,
-    const QString &regexp = QString())
-{
-    Element element;
-    element.id = 42;
-    element.type = type;
-    element.editable = editable;
-    element.nameEn = QStringLiteral("Test value");
-    element.dataType = dataType;
-    element.dataSize = quint16(dataSize);
-    element.multiplier = multiplier;
-    element.min = min;
-    element.max = max;
-    element.enumValues = entries;
-    element.regexp = regexp;
-    return element;
-}
+using vk_testing::profileElement;
 
 
 } // namespace
