@@ -218,6 +218,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         core->connectClicked();
         core->onDeviceDisconnected(dm::DeviceDisconnectedMessage::create(entry));
     }
+    // The console starts anew for the next run (it only grows within a session).
+    core->clearDebugTextClicked();
     roundOfEvents();
     vk_testing::require(!core->isConnected() && !core->isBusyWithTasks(), "the core is not idle after the device");
     vk_testing::require(f.models->settings()->count() == 0 && f.models->state()->count() == 0,
