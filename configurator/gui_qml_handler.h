@@ -1,6 +1,8 @@
 #pragma once
 
+#include "configurator/config_comparison.h"
 #include "configurator/debug_console.h"
+#include "configurator/device_history.h"
 #include "configurator/vk_file_info_element.h"
 #include "configurator/vk_interface_element.h"
 #include "device_manager/descriptors/device_discovery_info.h"
@@ -18,6 +20,8 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantList>
+
+#include <tuple>
 
 class QFile;
 class QTimer;
@@ -124,6 +128,10 @@ public:
         ClearFile,
         FirmwareUpdate,
         StateCopy,
+        SaveToFile, // the device's configuration into a document
+        LoadFromFile, // a document compared with the device
+        ApplyFile, // the chosen rows of the comparison written, applied and read back
+        ExportHistory,
     };
     Q_ENUM(UserAction)
 
@@ -225,6 +233,18 @@ public:
     // Whether every bus handler's subscription has been confirmed by the bus.
     bool isSubscribedToAll() const;
 
+    // Which front end drives the core ("window", "vk-config"), as the history records it.
+    static void setFrontEnd(const QString &name);
+    static QString frontEnd();
+
+    // The comparison of the last document loaded with the device (empty before one was), its element
+    // kind, and the changes written since the device was connected.
+    const ConfigComparison &comparison() const { return _comparison; }
+    int comparisonKind() const { return _comparisonKind; }
+    const QList<DeviceHistory::Record> &sessionChanges() const { return _sessionChanges; }
+    // The value the device held when it was last read (empty when it was not).
+    QByteArray deviceValue(const VkInterfaceElement &element) const { return _deviceValues.value(element.id()); }
+
     // Test hook: the timeout of every job of `type` built from now on (a negative value restores the
     // catalogue's own).
     static void overrideTaskTimeout(TAppTaskType type, qint64 timeoutMs);
@@ -268,6 +288,10 @@ signals:
     // A notice for the user that reports no failure (the device's own messages, a finished update): the
     // dialog shows it too.
     void appCoreNotice(QString title, QString text);
+    // A document was loaded and compared (or the comparison's rows changed after applying).
+    void appCoreComparisonChanged();
+    // Records were added to the connected device's history.
+    void appCoreHistoryChanged();
 
     void applicationNameChanged();
     void connectionChanged();
@@ -305,6 +329,16 @@ public slots:
     void updateFirmwareRefreshServerFiles();
     void updateFirmwareFileSelected(QString filePath);
     void removeFirmwareFile(QString filePath);
+
+    // Configuration documents (kind: the element kind of the page, SlaveSetting or PersonalizationInfo).
+    // Writes the device's configuration as a document to a file path or URL.
+    void saveConfigurationFile(QString pathOrUrl);
+    // Reads a document and compares it with the values of `kind` on the device; nothing is written.
+    void loadConfigurationFile(QString pathOrUrl, int kind);
+    // Writes the rows `ids` of the comparison (rows that differ and fit): save, apply, read back.
+    void applyComparison(QList<int> ids);
+    // Writes the connected device's history as CSV.
+    void exportHistory(QString pathOrUrl);
 
     // Bus handlers.
     void onDeviceDiscovered(event_topics::device_manager::DeviceManagerDeviceDiscoveredMessage message);
@@ -457,6 +491,11 @@ private:
     void applyDataElementsFile(const v_protocol::TFileWithDataElements &file);
     void startFirmwareChainFor(const QString &filePath);
     void saveRawFile(quint8 fileId, const QByteArray &bytes);
+    // A save of `kind` is under way: what it writes and what the device held before.
+    void beginWrite(VkInterfaceElement::ETypes kind);
+    // The save ended (`sent`: the device took the file; `readBack`: the values were read again): the
+    // history gets a record per changed element, the comparison the outcome of its rows.
+    void endWrite(bool readBack);
     void reportUnsavedFile(const QString &path, const QString &reason);
 
     device_manager::DeviceDiscoveryInfo _currentDevice;
@@ -479,6 +518,21 @@ private:
     bool _activated = false;
 
     QList<VkInterfaceElement *> _interfaceElements;
+    QHash<int, QByteArray> _deviceValues;
+    struct PendingWrite
+    {
+        bool active = false;
+        bool sent = false;
+        VkInterfaceElement::ETypes kind = VkInterfaceElement::SlaveSetting;
+        // Element id, the bytes on the device before, the bytes written.
+        QList<std::tuple<int, QByteArray, QByteArray>> changes;
+    };
+    PendingWrite _write;
+    // The comparison's rows being written.
+    QList<int> _applying;
+    ConfigComparison _comparison;
+    int _comparisonKind = VkInterfaceElement::SlaveSetting;
+    QList<DeviceHistory::Record> _sessionChanges;
     QList<VkInterfaceElement *> _appSettingsElements;
     v_protocol::TFileTable _fileTable;
     QMap<int, VkFileInfoElement *> _fileElements;

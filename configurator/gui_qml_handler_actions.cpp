@@ -59,6 +59,8 @@ void GuiQmlHandler::endActions()
 {
     if (_openActions.isEmpty() || isBusyWithTasks())
         return;
+    // A save that ended without its values read back (the chain was torn down) is told as such.
+    endWrite(false);
     const QList<OpenAction> actions = std::exchange(_openActions, {});
     for (const OpenAction &open : actions) {
         Outcome outcome = _actionFailure;

@@ -64,6 +64,11 @@ void GuiQmlHandler::resetForNewDevice()
     _authResponse = v_protocol::TAuthResponse();
     _receivedFiles = None;
     _disconnectRequested = false;
+    _deviceValues.clear();
+    _write = PendingWrite();
+    _applying.clear();
+    _sessionChanges.clear();
+    _comparison = ConfigComparison();
     emit appCoreRemoveAllStandartCmd();
     emit appCoreDeviceFilesVisible(false);
     emit appCoreClearDeviceFiles();
@@ -343,6 +348,7 @@ void GuiQmlHandler::onSlaveProfileReceived(vp::SlaveProfileReceivedMessage messa
         return;
     }
     deleteInterfaceElements();
+    _deviceValues.clear();
     InterfaceTree tree;
     for (const v_protocol::TSlaveProfile::Element &profileElement : message->file.elements) {
         auto *element = new VkInterfaceElement(profileElement, this);
@@ -385,6 +391,7 @@ void GuiQmlHandler::applyDataElementsFile(const v_protocol::TFileWithDataElement
         if (found == positions.cend())
             continue;
         element->setValue(file.elements.at(found->constFirst()).data);
+        _deviceValues.insert(element->id(), element->value());
         for (int extra = 1; extra < found->size(); ++extra)
             qWarning().nospace() << "Found extra elements with ID[" << element->id() << "] at [" << found->at(extra)
                                  << "]";
@@ -409,12 +416,16 @@ void GuiQmlHandler::onFileWithDataElementsReceived(vp::FileWithDataElementsRecei
             applyDataElementsFile(message->file);
             _receivedFiles |= PersonalizationFile;
             achieveAction(UserAction::ReadPersonalization);
+            if (_write.kind == VkInterfaceElement::PersonalizationInfo)
+                endWrite(true);
             emit loadDataToInterface(VkInterfaceElement::PersonalizationInfo);
             break;
         case 2:
             applyDataElementsFile(message->file);
             _receivedFiles |= SettingsFile;
             achieveAction(UserAction::ReadSettings);
+            if (_write.kind == VkInterfaceElement::SlaveSetting)
+                endWrite(true);
             emit loadDataToInterface(VkInterfaceElement::SlaveSetting);
             break;
         case 3:
@@ -432,11 +443,15 @@ void GuiQmlHandler::onFileWithDataElementsTransmitted(vp::FileWithDataElementsTr
 {
     if (!acceptDeviceMessage(message, message ? message->deviceEntry : device_manager::DeviceEntry(), true))
         return;
-    if (!message->isValid)
+    if (!message->isValid) {
         _makeTaskErrorMessage();
-    else if (_currentTask)
+        endWrite(false);
+    } else if (_currentTask) {
+        _write.sent = true;
         achieveAction(_currentTask->type() == SavePersonalization ? UserAction::SavePersonalization
                                                                    : UserAction::SaveSettings);
+        achieveAction(UserAction::ApplyFile);
+    }
     passIfCurrent(TaskEnd::DataElementsSent);
 }
 

@@ -265,7 +265,8 @@ void GuiQmlHandler::makeStateCopy(const v_protocol::TFileWithDataElements &devic
     const QString path = StateCopyReport::filePath(folder, _currentDevice.deviceInfo, now);
     const QList<StateCopyRow> rows = StateCopyReport::rows(_interfaceElements, _connected, deviceSettings);
     const QString html
-        = StateCopyReport::html(_currentDevice.deviceInfo, _authResponse, rows, _debugConsole.fullText(), now);
+        = StateCopyReport::html(
+        _currentDevice.deviceInfo, _authResponse, rows, _debugConsole.fullText(), now, _sessionChanges);
     if (!StateCopyReport::print(html, path)) {
         const QString text = tr("Unable to write the state copy <%1>").arg(path);
         failAction(Outcome::FileError, text);

@@ -304,6 +304,7 @@ void GuiQmlHandler::sendDataElementsFile(VkInterfaceElement::ETypes kind, TManda
         _passCurrentTask();
         return;
     }
+    beginWrite(kind);
     publishMessage(new vp::CmdToSendFileWithDataElements(deviceKey(), fileType, file));
 }
 

@@ -148,7 +148,8 @@ QList<StateCopyRow> StateCopyReport::rows(const QList<VkInterfaceElement *> &ele
 }
 
 QString StateCopyReport::html(const v_protocol::TSlaveApplication &device, const v_protocol::TAuthResponse &auth,
-    const QList<StateCopyRow> &rows, const QString &debugText, const QDateTime &now)
+    const QList<StateCopyRow> &rows, const QString &debugText, const QDateTime &now,
+    const QList<DeviceHistory::Record> &changes)
 {
     QString doc = QStringLiteral(
         "<!DOCTYPE html><html><head><style type=\"text/css\">h1 {font-size: 16pt;}p {font-size: 11pt;}table "
@@ -201,6 +202,23 @@ QString StateCopyReport::html(const v_protocol::TSlaveApplication &device, const
             doc += sectionTable(section);
         doc += QStringLiteral("</div>");
     }
+
+    doc += kPageBreak + QStringLiteral("<div align=center><p>Changes written since connecting</p>");
+    if (!changes.isEmpty()) {
+        doc += kTableOpen
+            + cells({ QStringLiteral("Time (UTC)"), QStringLiteral("User"), QStringLiteral("Id"),
+                        QStringLiteral("NameEn"), QStringLiteral("Before"), QStringLiteral("After"),
+                        QStringLiteral("Outcome") },
+                QStringLiteral("<th>%1</th>"));
+        for (const DeviceHistory::Record &change : changes)
+            doc += cells({ esc(change.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
+                             esc(change.user + QStringLiteral(" (") + change.face + QStringLiteral(")")),
+                             QString::number(change.elementId), esc(change.elementName), esc(change.before),
+                             esc(change.after), esc(change.outcome) },
+                QStringLiteral("<td>%1</td>"));
+        doc += QStringLiteral("</table>");
+    }
+    doc += QStringLiteral("</div>");
     return doc + QStringLiteral("</body></html>");
 }
 

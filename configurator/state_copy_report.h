@@ -1,5 +1,6 @@
 #pragma once
 
+#include "configurator/device_history.h"
 #include "configurator/vk_interface_element.h"
 #include "v_protocol/t_auth_response.h"
 #include "v_protocol/t_file_with_data_elements.h"
@@ -31,8 +32,10 @@ public:
     static QList<StateCopyRow> rows(const QList<VkInterfaceElement *> &elements, bool connected,
         const v_protocol::TFileWithDataElements &deviceSettings);
 
+    // `changes`: what was written to the device since it was connected, reported after the values.
     static QString html(const v_protocol::TSlaveApplication &device, const v_protocol::TAuthResponse &auth,
-        const QList<StateCopyRow> &rows, const QString &debugText, const QDateTime &now);
+        const QList<StateCopyRow> &rows, const QString &debugText, const QDateTime &now,
+        const QList<DeviceHistory::Record> &changes = {});
 
     // "<folder>/StateCopy-<device>-<local time>.pdf", every space an underscore.
     static QString filePath(const QString &folder, const v_protocol::TSlaveApplication &device, const QDateTime &now);

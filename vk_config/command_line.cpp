@@ -13,7 +13,8 @@ namespace vk_config {
 namespace {
 
 const QStringList kCommands { QStringLiteral("scan"), QStringLiteral("get"), QStringLiteral("set"),
-    QStringLiteral("run"), QStringLiteral("files"), QStringLiteral("report"), QStringLiteral("update") };
+    QStringLiteral("run"), QStringLiteral("files"), QStringLiteral("report"), QStringLiteral("update"),
+    QStringLiteral("diff"), QStringLiteral("history") };
 
 const QString kSimulator = QStringLiteral("--simulator");
 
@@ -22,12 +23,14 @@ const char *kSummary = R"(Commands:
   get SERIAL [--settings] [--state] [--personalization] [--all]
                                         read the device and print every element
   set SERIAL FILE.json | --value ID=VALUE ... [--dry-run]
-                                        check, write, read back and compare
+                                        check, write, apply, read back and compare
+  diff SERIAL FILE.json                 compare a document with the device (exit 1 when they differ)
   run SERIAL COMMAND_ID [DATA_HEX]      run a command of the device
   files SERIAL list | read ID [-o FILE] | clear ID
                                         raw files on the device
   report SERIAL [-o FILE.pdf]           the state copy report
   update SERIAL FIRMWARE.bin            firmware update through the bootloader
+  history SERIAL                        what was written to the device, oldest first (no connection)
 
 With --serials FILE the SERIAL is left out: the command runs for every serial number of the file.
 Values are shown and typed as the window shows them:
@@ -211,13 +214,14 @@ bool CommandLine::parse(const QStringList &arguments, Request &request, QString 
 
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        error = QStringLiteral("no command given (scan, get, set, run, files, report, update; --help tells more)");
+        error = QStringLiteral(
+            "no command given (scan, get, set, diff, run, files, report, update, history; --help tells more)");
         return false;
     }
     request.commandName = positional.takeFirst();
     const int commandIndex = int(kCommands.indexOf(request.commandName));
     if (commandIndex < 0) {
-        error = QStringLiteral("unknown command \"%1\" (scan, get, set, run, files, report, update)")
+        error = QStringLiteral("unknown command \"%1\" (scan, get, set, diff, run, files, report, update, history)")
                     .arg(request.commandName);
         return false;
     }
@@ -254,6 +258,7 @@ bool CommandLine::parse(const QStringList &arguments, Request &request, QString 
     case Request::Command::Scan: break;
     case Request::Command::Get:
     case Request::Command::Report:
+    case Request::Command::History:
         if (tooMany(0))
             return false;
         break;
@@ -263,6 +268,15 @@ bool CommandLine::parse(const QStringList &arguments, Request &request, QString 
         request.documentFile = positional.value(0);
         if (request.documentFile.isEmpty() == request.values.isEmpty()) {
             error = QStringLiteral("set takes either a document FILE.json or --value ID=VALUE, one of the two");
+            return false;
+        }
+        break;
+    case Request::Command::Diff:
+        if (tooMany(1))
+            return false;
+        request.documentFile = positional.value(0);
+        if (request.documentFile.isEmpty()) {
+            error = QStringLiteral("diff needs a document FILE.json");
             return false;
         }
         break;

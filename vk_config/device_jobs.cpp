@@ -3,7 +3,7 @@
 #include "configurator/element_value.h"
 #include "configurator/vk_file_info_element.h"
 #include "configurator/vk_interface_element.h"
-#include "vk_config/config_document.h"
+#include "configurator/config_document.h"
 #include "vk_config/terminal_text.h"
 
 #include <QFile>
@@ -19,6 +19,7 @@ namespace vk_config {
 
 namespace {
 
+using configurator::ConfigDocument;
 using configurator::ElementValue;
 using configurator::GuiQmlHandler;
 using E = VkInterfaceElement;
@@ -104,15 +105,11 @@ VkInterfaceElement *DeviceJobs::element(int id) const
 
 Outcome DeviceJobs::prepare()
 {
-    if (_request.command == Request::Command::Set && !_request.documentFile.isEmpty()) {
-        QFile file(_request.documentFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return usage(QStringLiteral("cannot read %1: %2").arg(_request.documentFile, file.errorString()));
-        _document = file.readAll();
-        QList<ConfigDocument::Entry> entries;
+    if (!_request.documentFile.isEmpty()) {
         QString error;
-        if (!ConfigDocument::read(_document, entries, error))
-            return usage(QStringLiteral("%1: %2").arg(_request.documentFile, error));
+        if (!configurator::ConfigDocument::readFile(_request.documentFile, _document, error))
+            return usage(error);
+        _hasDocument = true;
     }
     for (const QString &value : _request.values) {
         bool ok = false;
@@ -189,7 +186,9 @@ Outcome DeviceJobs::onDevice(quint32 serial, const QString &password)
             case Request::Command::Run: outcome = run(); break;
             case Request::Command::Files: outcome = files(); break;
             case Request::Command::Report: outcome = report(); break;
+            case Request::Command::Diff: outcome = diff(); break;
             case Request::Command::Scan:
+            case Request::Command::History:
             case Request::Command::Update: break;
             }
         }
@@ -236,6 +235,14 @@ Outcome DeviceJobs::get()
     return Outcome::success();
 }
 
+configurator::ConfigComparison DeviceJobs::compareDocument() const
+{
+    const GuiQmlHandler *core = _driver.core();
+    return configurator::ConfigComparison::compare(
+        _document, core->interfaceElements(), [](const VkInterfaceElement &element) { return element.value(); },
+        core->currentDevice().deviceInfo, isRoot(), { E::SlaveSetting, E::PersonalizationInfo });
+}
+
 Outcome DeviceJobs::collectChanges(QList<Change> &changes) const
 {
     changes.clear();
@@ -243,39 +250,15 @@ Outcome DeviceJobs::collectChanges(QList<Change> &changes) const
         return usage(QStringLiteral("%1: %2").arg(elementLabel(element), result.reason));
     };
     QList<int> seen;
-    if (!_document.isEmpty()) {
-        QList<ConfigDocument::Entry> entries;
-        QString error;
-        ConfigDocument::read(_document, entries, error);
-        for (const ConfigDocument::Entry &entry : std::as_const(entries)) {
-            VkInterfaceElement *found = element(entry.id);
-            if (!found)
-                return usage(ElementValue::unknown(entry.id).reason);
-            if (seen.contains(entry.id))
-                return usage(QStringLiteral("%1: given twice in the document").arg(elementLabel(*found)));
-            seen.append(entry.id);
-            const QString kind = VkInterfaceElement::typeName(found->type());
-            const QString dataType = VkInterfaceElement::dataTypeName(found->dataType());
-            if (!entry.kind.isEmpty() && entry.kind != kind)
-                return usage(QStringLiteral("%1: wrong kind: the document has %2, the device %3")
-                                 .arg(elementLabel(*found), entry.kind, kind));
-            if (!entry.dataType.isEmpty() && entry.dataType != dataType)
-                return usage(QStringLiteral("%1: wrong kind: the document has data type %2, the device %3")
-                                 .arg(elementLabel(*found), entry.dataType, dataType));
-            // State values and commands are the device's own: a document carries them only to be read.
-            if (!ElementValue::isWritableKind(found->type()))
-                continue;
-            if (entry.value.isNull() || entry.value.isUndefined())
-                continue;
-            const ElementValue::Result read = ElementValue::fromJson(*found, entry.value);
-            if (!read.ok())
-                return refused(*found, read);
-            if (ElementValue::holds(*found, read.data))
-                continue;
-            const ElementValue::Result checked = ElementValue::check(*found, read.data, isRoot());
-            if (!checked.ok())
-                return refused(*found, checked);
-            changes.append({ found, read.data });
+    if (_hasDocument) {
+        // State values and commands are the device's own: a document carries them only to be read.
+        for (const configurator::ConfigComparison::Row &row : compareDocument().rows) {
+            seen.append(row.id);
+            VkInterfaceElement *found = element(row.id);
+            if (row.status == configurator::ConfigComparison::Status::Refused)
+                return usage(found ? QStringLiteral("%1: %2").arg(elementLabel(*found), row.reason) : row.reason);
+            if (row.status == configurator::ConfigComparison::Status::Differs)
+                changes.append({ found, row.data });
         }
     }
     for (const QString &value : _request.values) {
@@ -519,6 +502,72 @@ Outcome DeviceJobs::update(quint32 serial, const QDeadlineTimer &search, const Q
                 .arg(serial)
                 .arg(safe(record.Name), versionText(record.FirmwareVersion));
     _out.flush();
+    return Outcome::success();
+}
+
+
+Outcome DeviceJobs::diff()
+{
+    using Status = configurator::ConfigComparison::Status;
+    const configurator::ConfigComparison comparison = compareDocument();
+    if (_request.json) {
+        QJsonArray rows;
+        for (const auto &row : comparison.rows)
+            rows.append(QJsonObject { { QStringLiteral("id"), row.id }, { QStringLiteral("name"), row.name },
+                { QStringLiteral("device"), row.deviceText }, { QStringLiteral("file"), row.fileText },
+                { QStringLiteral("status"), configurator::ConfigComparison::statusName(row.status) },
+                { QStringLiteral("reason"), row.reason } });
+        _out << QJsonDocument(QJsonObject { { QStringLiteral("serial"), double(_serial) },
+                                  { QStringLiteral("equal"), comparison.isEqual() },
+                                  { QStringLiteral("warnings"), QJsonArray::fromStringList(comparison.warnings) },
+                                  { QStringLiteral("rows"), rows } })
+                    .toJson(QJsonDocument::Indented);
+    } else {
+        _out << QStringLiteral("%1: %2 differ, %3 refused, %4 equal\n")
+                    .arg(_serial)
+                    .arg(comparison.count(Status::Differs))
+                    .arg(comparison.count(Status::Refused))
+                    .arg(comparison.count(Status::Equal));
+        for (const QString &warning : comparison.warnings)
+            _out << QStringLiteral("warning: ") << warning << '\n';
+        QList<QStringList> table { { QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("device"),
+            QStringLiteral("file"), QStringLiteral("status") } };
+        for (const auto &row : comparison.rows) {
+            if (row.status != Status::Equal)
+                table.append({ QString::number(row.id), row.name, row.deviceText, row.fileText,
+                    configurator::ConfigComparison::statusText(row) });
+        }
+        if (table.size() > 1)
+            printTable(_out, table, { true });
+    }
+    _out.flush();
+    // Differing is what diff reports, not a failure of the tool: exit 1 without an error line.
+    return comparison.isEqual() ? Outcome::success() : Outcome::failure(ExitDeviceFailed, QString());
+}
+
+Outcome DeviceJobs::history(quint32 serial, const Request &request, QTextStream &out)
+{
+    const QList<configurator::DeviceHistory::Record> records = configurator::DeviceHistory::read(serial);
+    if (request.json) {
+        QJsonArray list;
+        for (const auto &record : records)
+            list.append(record.toJson());
+        out << QJsonDocument(list).toJson(QJsonDocument::Indented);
+        out.flush();
+        return Outcome::success();
+    }
+    if (records.isEmpty()) {
+        out << QStringLiteral("%1: nothing was written to this device from here\n").arg(serial);
+        out.flush();
+        return Outcome::success();
+    }
+    QList<QStringList> table { { QStringLiteral("time (UTC)"), QStringLiteral("user"), QStringLiteral("from"),
+        QStringLiteral("id"), QStringLiteral("element"), QStringLiteral("before"), QStringLiteral("after"),
+        QStringLiteral("outcome") } };
+    for (const auto &record : records)
+        table.append({ record.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), record.user, record.face,
+            QString::number(record.elementId), record.elementName, record.before, record.after, record.outcome });
+    printTable(out, table, { false, false, false, true });
     return Outcome::success();
 }
 

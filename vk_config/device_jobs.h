@@ -1,5 +1,6 @@
 #pragma once
 
+#include "configurator/config_document.h"
 #include "vk_config/core_driver.h"
 #include "vk_config/outcome.h"
 #include "vk_config/request.h"
@@ -42,6 +43,15 @@ private:
     Outcome files();
     Outcome report();
     Outcome update(quint32 serial, const QDeadlineTimer &search, const QDeadlineTimer &deadline);
+    Outcome diff();
+
+public:
+    // The history of the device with `serial`, read from the data folder (no connection).
+    static Outcome history(quint32 serial, const Request &request, QTextStream &out);
+
+private:
+    // The document against the connected device's settings and personalization values.
+    configurator::ConfigComparison compareDocument() const;
 
     // The changes the request asks for, each checked against the profile; a usage outcome that names
     // the element for the first one that does not fit.
@@ -56,7 +66,8 @@ private:
     QTextStream &_out;
     QDeadlineTimer _deadline;
     quint32 _serial = 0;
-    QByteArray _document;
+    bool _hasDocument = false;
+    configurator::ConfigDocument::Contents _document;
 };
 
 } // namespace vk_config

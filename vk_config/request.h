@@ -9,7 +9,7 @@ namespace vk_config {
 // One run of vk-config as its command line asks for it.
 struct Request
 {
-    enum class Command { Scan, Get, Set, Run, Files, Report, Update };
+    enum class Command { Scan, Get, Set, Run, Files, Report, Update, Diff, History };
     enum class FilesAction { List, Read, Clear };
 
     Command command = Command::Scan;
@@ -29,7 +29,7 @@ struct Request
     bool state = false;
     bool personalization = false;
 
-    // set: a document, or values typed as shown (ID=VALUE); --dry-run only compares.
+    // set, diff: a document, or values typed as shown (ID=VALUE); --dry-run only compares.
     QString documentFile;
     QStringList values;
     bool dryRun = false;
@@ -61,6 +61,8 @@ struct Request
 
     bool needsGui() const { return command == Command::Report; }
     bool isDeviceCommand() const { return command != Command::Scan; }
+    // Commands that need no connection to the device.
+    bool isOffline() const { return command == Command::History; }
 };
 
 } // namespace vk_config

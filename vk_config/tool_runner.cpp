@@ -68,6 +68,17 @@ int runTool(const Request &request, QTextStream &out, QTextStream &err)
         devices.append({ request.serial, QString() });
     }
 
+    // What needs no device is done without starting anything.
+    if (request.isOffline()) {
+        int exitCode = ExitSuccess;
+        for (const CommandLine::ListedDevice &device : std::as_const(devices)) {
+            const Outcome outcome = DeviceJobs::history(device.serial, request, out);
+            if (!outcome.ok() && exitCode == ExitSuccess)
+                exitCode = outcome.code;
+        }
+        return exitCode;
+    }
+
     // The transport and, for simulated devices, the state they start from.
     app::DeviceTransportOption transport;
     if (!transport.select(request.simulated, request.simulatorFolder)) {
@@ -90,6 +101,7 @@ int runTool(const Request &request, QTextStream &out, QTextStream &err)
     const QString settingsFile = request.appSettingsFile.isEmpty() ? app::settingsFilePath() : request.appSettingsFile;
     EncryptedSettings::createInstance(settingsFile, app::kSettingsKey);
     qDebug() << "Settings file: " << settingsFile;
+    configurator::GuiQmlHandler::setFrontEnd(QStringLiteral("vk-config"));
     configurator::GuiQmlHandler *core = configurator::GuiQmlHandler::createInstance();
     const std::shared_ptr<simulator::DevicePark> park = transport.install();
     if (park && request.linkTiming) {
@@ -125,13 +137,13 @@ int runTool(const Request &request, QTextStream &out, QTextStream &err)
             for (const CommandLine::ListedDevice &device : std::as_const(devices)) {
                 const Outcome outcome
                     = jobs.onDevice(device.serial, device.password.isEmpty() ? password : device.password);
-                if (!outcome.ok()) {
+                if (!outcome.ok() && !outcome.message.isEmpty()) {
                     printError(err,
                         devices.size() > 1 ? QStringLiteral("%1: %2").arg(device.serial).arg(outcome.message)
                                            : outcome.message);
-                    if (exitCode == ExitSuccess)
-                        exitCode = outcome.code;
                 }
+                if (!outcome.ok() && exitCode == ExitSuccess)
+                    exitCode = outcome.code;
                 outcomes.append(outcome);
             }
             if (!request.serialsFile.isEmpty()) {

@@ -611,7 +611,9 @@ void TestVkConfig::usageErrors_data()
     QTest::newRow("bad serial") << QStringList { "get", "fm200" } << "serial number";
     QTest::newRow("missing document") << QStringList { "set", "10250001", "/nonexistent/doc.json" }
                                       << "cannot read /nonexistent/doc.json";
-    QTest::newRow("not a document") << QStringList { "set", "10250001", VK_CONFIG_PATH } << "not a JSON document";
+    // A large file is refused before it is read.
+    QTest::newRow("not a document") << QStringList { "set", "10250001", VK_CONFIG_PATH }
+                                    << "a configuration document has at most";
     QTest::newRow("missing firmware") << QStringList { "update", "10250001", "/nonexistent/fw.bin" }
                                       << "cannot read the firmware file";
     QTest::newRow("bad --value") << QStringList { "set", "10250001", "--value", "speed" } << "--value takes ID=VALUE";

@@ -1,7 +1,7 @@
 // vk-config's own helpers: device texts made safe for a terminal, the configuration document and the
 // command line.
 #include "vk_config/command_line.h"
-#include "vk_config/config_document.h"
+#include "configurator/config_document.h"
 #include "testing/profile_element.h"
 #include "vk_config/terminal_text.h"
 
@@ -11,7 +11,7 @@
 #include <QtTest>
 
 using vk_config::CommandLine;
-using vk_config::ConfigDocument;
+using configurator::ConfigDocument;
 using vk_config::Request;
 using Element = v_protocol::TSlaveProfile::Element;
 using Types = v_protocol::TSlaveProfile::Types;
@@ -88,9 +88,12 @@ void TestVkConfigValues::documentRoundTrip()
     QCOMPARE(elements.at(0).toObject().value(QStringLiteral("text")).toString(), QStringLiteral("18"));
     QVERIFY(elements.at(1).toObject().value(QStringLiteral("value")).isNull());
 
-    QList<ConfigDocument::Entry> entries;
+    ConfigDocument::Contents contents;
     QString error;
-    QVERIFY2(ConfigDocument::read(QJsonDocument(document).toJson(), entries, error), qPrintable(error));
+    QVERIFY2(ConfigDocument::read(QJsonDocument(document).toJson(), contents, error), qPrintable(error));
+    const QList<ConfigDocument::Entry> &entries = contents.entries;
+    QCOMPARE(contents.device.serial, 10250001u);
+    QCOMPARE(contents.device.firmwareVersion, QStringLiteral("2.4"));
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries.at(0).id, 42);
     QCOMPARE(entries.at(0).kind, QStringLiteral("SlaveSetting"));
@@ -121,9 +124,9 @@ void TestVkConfigValues::documentRefusals()
 {
     QFETCH(QByteArray, json);
     QFETCH(QString, error);
-    QList<ConfigDocument::Entry> entries;
+    ConfigDocument::Contents contents;
     QString reason;
-    QVERIFY(!ConfigDocument::read(json, entries, reason));
+    QVERIFY(!ConfigDocument::read(json, contents, reason));
     QVERIFY2(reason.contains(error), qPrintable(reason));
 }
 
