@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVariantList>
 
+#include <optional>
 #include <tuple>
 
 class QFile;
@@ -241,6 +242,8 @@ public:
     // kind, and the changes written since the device was connected.
     const ConfigComparison &comparison() const { return _comparison; }
     int comparisonKind() const { return _comparisonKind; }
+    // How many documents were loaded so far (a new comparison, not the old one after writing).
+    int comparisonLoads() const { return _comparisonLoads; }
     const QList<DeviceHistory::Record> &sessionChanges() const { return _sessionChanges; }
     // The value the device held when it was last read (empty when it was not).
     QByteArray deviceValue(const VkInterfaceElement &element) const { return _deviceValues.value(element.id()); }
@@ -496,6 +499,8 @@ private:
     // The save ended (`sent`: the device took the file; `readBack`: the values were read again): the
     // history gets a record per changed element, the comparison the outcome of its rows.
     void endWrite(bool readBack);
+    // The document loaded meanwhile, against the values just read.
+    void compareLoadedDocument();
     void reportUnsavedFile(const QString &path, const QString &reason);
 
     device_manager::DeviceDiscoveryInfo _currentDevice;
@@ -532,6 +537,9 @@ private:
     QList<int> _applying;
     ConfigComparison _comparison;
     int _comparisonKind = VkInterfaceElement::SlaveSetting;
+    int _comparisonLoads = 0;
+    std::optional<ConfigDocument::Contents> _loadedDocument;
+    QString _loadedPath;
     QList<DeviceHistory::Record> _sessionChanges;
     QList<VkInterfaceElement *> _appSettingsElements;
     v_protocol::TFileTable _fileTable;

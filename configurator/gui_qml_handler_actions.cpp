@@ -61,6 +61,7 @@ void GuiQmlHandler::endActions()
         return;
     // A save that ended without its values read back (the chain was torn down) is told as such.
     endWrite(false);
+    compareLoadedDocument();
     const QList<OpenAction> actions = std::exchange(_openActions, {});
     for (const OpenAction &open : actions) {
         Outcome outcome = _actionFailure;

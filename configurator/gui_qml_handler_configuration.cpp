@@ -105,14 +105,29 @@ void GuiQmlHandler::loadConfigurationFile(QString pathOrUrl, int kind)
         return;
     }
     _comparisonKind = kind == E::PersonalizationInfo ? E::PersonalizationInfo : E::SlaveSetting;
+    _loadedDocument = contents;
+    _loadedPath = path;
+    // Compared with what the device holds now, not with what was read when it was connected.
+    _appendTask(_comparisonKind == E::PersonalizationInfo ? GetPersonalization : GetSettings, {});
+    _checkAndStartTaskRoutine();
+}
+
+void GuiQmlHandler::compareLoadedDocument()
+{
+    if (!_loadedDocument)
+        return;
+    const ConfigDocument::Contents contents = *std::exchange(_loadedDocument, std::nullopt);
+    if (!_connected)
+        return;
     _comparison = ConfigComparison::compare(
         contents, _interfaceElements, [this](const VkInterfaceElement &element) { return deviceValue(element); },
         _currentDevice.deviceInfo, isRootUser(), { E::ETypes(_comparisonKind) });
     qDebug().noquote() << QStringLiteral("Configuration %1 compared: %2 differ, %3 refused, %4 equal")
-                              .arg(path)
+                              .arg(_loadedPath)
                               .arg(_comparison.count(ConfigComparison::Status::Differs))
                               .arg(_comparison.count(ConfigComparison::Status::Refused))
                               .arg(_comparison.count(ConfigComparison::Status::Equal));
+    ++_comparisonLoads;
     achieveAction(UserAction::LoadFromFile);
     emit appCoreComparisonChanged();
 }

@@ -69,6 +69,7 @@ void GuiQmlHandler::resetForNewDevice()
     _applying.clear();
     _sessionChanges.clear();
     _comparison = ConfigComparison();
+    _loadedDocument.reset();
     emit appCoreRemoveAllStandartCmd();
     emit appCoreDeviceFilesVisible(false);
     emit appCoreClearDeviceFiles();

@@ -96,6 +96,11 @@ QByteArray DeviceEngine::fileImage(quint8 fileId) const
     return files().image(fileId);
 }
 
+bool DeviceEngine::setValue(quint16 elementId, const QByteArray &value)
+{
+    return files().setValue(elementId, value);
+}
+
 QByteArray DeviceEngine::value(quint16 elementId) const
 {
     return files().value(elementId);

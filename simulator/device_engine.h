@@ -70,6 +70,8 @@ public:
     // The image a read of `fileId` would return now (empty for an unknown file).
     QByteArray fileImage(quint8 fileId) const;
     QByteArray value(quint16 elementId) const;
+    // Changes a value as the device itself (or another master) would; false for an unknown element.
+    bool setValue(quint16 elementId, const QByteArray &value);
 
     // Failure injection; setting a failure starts its count of matching requests afresh.
     void setFailure(const FailureInjection &failure);

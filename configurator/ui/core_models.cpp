@@ -23,6 +23,8 @@ CoreModels::CoreModels(GuiQmlHandler *core, QObject *parent)
     , _deviceFiles({ "fileInfo", "isRoot" })
     , _firmwareFiles({ "name", "version", "date", "path" })
     , _firmwareServerFiles({ "name", "version", "url" })
+    , _comparison(core)
+    , _history(core)
 {
     _settings.setTypes({ E::SlaveSetting, E::AppSettings });
     _settings.setCollapsible(true);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "configurator/ui/comparison_model.h"
 #include "configurator/ui/debug_line_model.h"
 #include "configurator/ui/device_list_model.h"
 #include "configurator/ui/element_list_model.h"
+#include "configurator/ui/history_model.h"
 #include "configurator/ui/row_list_model.h"
 
 #include <QObject>
@@ -31,6 +33,8 @@ class CoreModels : public QObject
     Q_PROPERTY(RowListModel *firmwareServerFiles READ firmwareServerFiles CONSTANT)
     Q_PROPERTY(DeviceListModel *devices READ devices CONSTANT)
     Q_PROPERTY(DebugLineModel *debugLines READ debugLines CONSTANT)
+    Q_PROPERTY(ComparisonModel *comparison READ comparison CONSTANT)
+    Q_PROPERTY(HistoryModel *history READ history CONSTANT)
     Q_PROPERTY(bool settingsPage READ settingsPage NOTIFY pagesChanged)
     Q_PROPERTY(bool statePage READ statePage NOTIFY pagesChanged)
     Q_PROPERTY(bool commandsPage READ commandsPage NOTIFY pagesChanged)
@@ -50,6 +54,8 @@ public:
     RowListModel *firmwareServerFiles() { return &_firmwareServerFiles; }
     DeviceListModel *devices() { return &_devices; }
     DebugLineModel *debugLines() { return &_debugLines; }
+    ComparisonModel *comparison() { return &_comparison; }
+    HistoryModel *history() { return &_history; }
 
     bool settingsPage() const { return _pages & (1 << VkInterfaceElement::SlaveSetting); }
     bool statePage() const { return _pages & (1 << VkInterfaceElement::SlaveState); }
@@ -80,6 +86,8 @@ private:
     RowListModel _firmwareServerFiles;
     DeviceListModel _devices;
     DebugLineModel _debugLines;
+    ComparisonModel _comparison;
+    HistoryModel _history;
     // Bits by element kind: the device pages the menu offers.
     int _pages = 0;
 };

@@ -42,6 +42,8 @@ void registerQmlTypes()
     qmlRegisterType<DebugLineModel>(ui, 1, 0, "DebugLineModel");
     qmlRegisterType<DeviceListModel>(ui, 1, 0, "DeviceListModel");
     qmlRegisterUncreatableType<RowListModel>(ui, 1, 0, "RowListModel", QString());
+    qmlRegisterUncreatableType<ComparisonModel>(ui, 1, 0, "ComparisonModel", QString());
+    qmlRegisterUncreatableType<HistoryModel>(ui, 1, 0, "HistoryModel", QString());
     // The window's lists, on the same core as AppCore.
     qmlRegisterSingletonType<CoreModels>(ui, 1, 0, "CoreModels", [](QQmlEngine *, QJSEngine *) -> QObject * {
         return new CoreModels(GuiQmlHandler::instance() ? GuiQmlHandler::instance() : GuiQmlHandler::createInstance());

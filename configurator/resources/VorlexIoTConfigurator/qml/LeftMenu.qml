@@ -15,6 +15,7 @@ Pane {
 
     signal closeDrawer()
     signal deviceFilesRequested()
+    signal historyRequested()
 
     function activePageChanged(index) {
         const buttons = [settingsButton, stateButton, commandsButton, personalizationButton, debugButton,
@@ -91,6 +92,12 @@ Pane {
             text: qsTr("Device files")
             visible: menu.menuState.deviceFiles
             onClicked: menu.deviceFilesRequested()
+        }
+        PageButton {
+            objectName: "menuHistory"
+            text: qsTr("History")
+            visible: AppCore.connected
+            onClicked: menu.historyRequested()
         }
         PageButton {
             id: debugButton

@@ -103,6 +103,9 @@ ApplicationWindow {
             function onDeviceFilesRequested() {
                 deviceFilesDialog.open()
             }
+            function onHistoryRequested() {
+                historyDialog.open()
+            }
         }
     }
 
@@ -205,6 +208,14 @@ ApplicationWindow {
         initialProperties: ({ files: elementRouter.deviceFiles })
     }
     LazyDialog {
+        id: compareDialog
+        document: Qt.resolvedUrl("dialogs/CompareDialog.qml")
+    }
+    LazyDialog {
+        id: historyDialog
+        document: Qt.resolvedUrl("dialogs/HistoryDialog.qml")
+    }
+    LazyDialog {
         id: firmwareConfirmDialog
         document: Qt.resolvedUrl("dialogs/FirmwareFileConfirmDialog.qml")
     }
@@ -250,7 +261,13 @@ ApplicationWindow {
             else
                 pages.currentIndex = VkConstants.kSwipeHomePg
         }
+        // A loaded document is shown against the device.
+        function onAppCoreComparisonChanged() {
+            compareDialog.open()
+        }
         function onClearInterface() {
+            compareDialog.close()
+            historyDialog.close()
             deviceFilesDialog.close()
             firmwareDialog.close()
             firmwareConfirmDialog.close()

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import AppCore 1.0
+import InterfaceElement 1.0
 import VorlexIoTConfigurator
 
 // The device's settings, in collapsible groups when the profile has the "NEW" marker.
@@ -26,6 +27,7 @@ Page {
             interfaceLoader: page.interfaceLoader
         }
         GetSaveBar {
+            kind: InterfaceElement.SlaveSetting
             name: "Settings"
             Layout.fillWidth: true
             onGetClicked: AppCore.getSettingsClicked()
