@@ -312,6 +312,40 @@ void TestVkConfig::getJsonThenSetChangesExactlyThatValue()
         = installation.run(QStringList { QStringLiteral("set"), serial(kFm200), file } + root);
     VERIFY_RUN(again, again.exitCode == 0 && text(again.out).contains(QLatin1String("no difference")));
     QCOMPARE(installation.counter(QStringLiteral("fm200"), QStringLiteral("fileWrites")), writes);
+
+    // diff: the edited document is what the device holds, the first one differs in exactly 104.
+    const vk_testing::ProcessRun same
+        = installation.run(QStringList { QStringLiteral("diff"), serial(kFm200), file } + root);
+    VERIFY_RUN(same, same.exitCode == 0 && errorLines(same).isEmpty());
+    const QString original = installation.writeFile(QStringLiteral("original.json"), before.out);
+    const vk_testing::ProcessRun differs = installation.run(
+        QStringList { QStringLiteral("diff"), serial(kFm200), original, QStringLiteral("--json") } + root);
+    VERIFY_RUN(differs, differs.exitCode == 1 && errorLines(differs).isEmpty());
+    const QJsonObject diff = QJsonDocument::fromJson(differs.out).object();
+    QCOMPARE(diff.value(QStringLiteral("equal")).toBool(), false);
+    QStringList differing;
+    for (const QJsonValue &row : diff.value(QStringLiteral("rows")).toArray()) {
+        if (row.toObject().value(QStringLiteral("status")).toString() != QLatin1String("equal"))
+            differing << QStringLiteral("%1 %2 -> %3")
+                             .arg(row.toObject().value(QStringLiteral("id")).toInt())
+                             .arg(row.toObject().value(QStringLiteral("device")).toString(),
+                                 row.toObject().value(QStringLiteral("file")).toString());
+    }
+    QCOMPARE(differing, QStringList { QStringLiteral("104 120 -> 60") });
+    QCOMPARE(installation.counter(QStringLiteral("fm200"), QStringLiteral("fileWrites")), writes);
+
+    // history, without the device: the one change, written from vk-config.
+    const vk_testing::ProcessRun history = installation.run(
+        { QStringLiteral("history"), serial(kFm200), QStringLiteral("--json") }, {}, false);
+    VERIFY_RUN(history, history.exitCode == 0);
+    const QJsonArray records = QJsonDocument::fromJson(history.out).array();
+    QCOMPARE(records.size(), 1);
+    const QJsonObject change = records.first().toObject();
+    QCOMPARE(change.value(QStringLiteral("face")).toString(), QStringLiteral("vk-config"));
+    QCOMPARE(change.value(QStringLiteral("elementId")).toInt(), 104);
+    QCOMPARE(change.value(QStringLiteral("before")).toString() + " -> " + change.value(QStringLiteral("after")).toString(),
+        QStringLiteral("60 -> 120"));
+    QCOMPARE(change.value(QStringLiteral("outcome")).toString(), QStringLiteral("ok"));
 }
 
 void TestVkConfig::refusalsSendNothing_data()
