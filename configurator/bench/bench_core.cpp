@@ -6,14 +6,20 @@
 //   (c) the GUI thread's processor time for one poll cycle (debug output and state of an idle device);
 //   (d) a firmware update of a 256 KiB image through the whole chain with link timing (restart into
 //       the bootloader, the configured wait, rescan, reconnect, upload), next to the link's own time
-//       for the upload plus the wait.
+//       for the upload plus the wait;
+//   (e) one changed value of a loaded document applied on fm200 with link timing (save, read back,
+//       apply), next to the time the link model takes for the packets of it.
 #include "../tests/core_harness.h"
 
 #include "configurator/app_settings.h"
+#include "configurator/config_document.h"
 #include "simulator/firmware_image.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QEventLoop>
 #include <QTextStream>
 #include <QTimer>
@@ -181,9 +187,7 @@ int main(int argc, char **argv)
         QElapsedTimer timer;
         timer.start();
         core.core->updateFirmwareFileSelected(path);
-        if (!core.waitFor(
-                [&]() { return !core.recorder->dialogs(from).filter(QStringLiteral("Firmware update")).isEmpty(); },
-                600000))
+        if (!core.waitFor([&]() { return core.recorder->count("appCoreActionFinished", from) > 0; }, 600000))
             fail("the firmware update did not finish");
         const qint64 us = timer.nsecsElapsed() / 1000;
         const int payload = (packetSize - v_protocol::kChunkPacketOverhead) / 4 * 4;
@@ -197,6 +201,58 @@ int main(int argc, char **argv)
                    .arg(double(us) / 1e6, 0, 'f', 2)
                    .arg(double(limitUs) / 1e6, 0, 'f', 2)
                    .arg(double(us) / double(limitUs), 0, 'f', 3);
+        out.flush();
+    }
+
+    // (e) One changed value of a document, applied.
+    {
+        core.withEngine(fm200, [](simulator::DeviceEngine &engine) { engine.setLinkTimingEnabled(true); });
+        if (!core.waitFor([&]() { return core.isIdle() && !core.core->isConnected(); }, 120000))
+            fail("fm200 did not come back after its update");
+        connectOnce(core, fm200);
+        QList<const VkInterfaceElement *> elements;
+        for (const VkInterfaceElement *element : core.core->interfaceElements())
+            elements.append(element);
+        QJsonObject document = configurator::ConfigDocument::make(core.core->currentDevice().deviceInfo, true, elements);
+        QJsonArray list = document.value(QStringLiteral("elements")).toArray();
+        for (int i = 0; i < list.size(); ++i) {
+            QJsonObject element = list.at(i).toObject();
+            if (element.value(QStringLiteral("id")).toInt() == 104) {
+                element.insert(QStringLiteral("value"), 300);
+                list.replace(i, element);
+            }
+        }
+        document.insert(QStringLiteral("elements"), list);
+        const QString path = core.dir.filePath(QStringLiteral("fm200.json"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(document).toJson()) <= 0)
+            fail("cannot write the document");
+        file.close();
+        int from = core.recorder->mark();
+        core.core->loadConfigurationFile(path, VkInterfaceElement::SlaveSetting);
+        if (!core.waitFor([&]() { return core.recorder->count("appCoreActionFinished", from) > 0; }, 120000)
+            || core.core->comparison().count(configurator::ConfigComparison::Status::Differs) != 1)
+            fail("the document was not compared");
+        core.withEngine(fm200, [](simulator::DeviceEngine &engine) { engine.resetCounters(); });
+        from = core.recorder->mark();
+        QElapsedTimer timer;
+        timer.start();
+        core.core->applyComparison({ 104 });
+        if (!core.waitFor([&]() { return core.recorder->count("appCoreActionFinished", from) > 0; }, 120000))
+            fail("the value was not applied");
+        const qint64 us = timer.nsecsElapsed() / 1000;
+        qint64 linkUs = 0;
+        int requests = 0;
+        core.withEngine(fm200, [&](simulator::DeviceEngine &engine) {
+            linkUs = engine.counters().linkTimeUs;
+            requests = engine.counters().requestsReceived();
+        });
+        out << QStringLiteral("(e) one changed value applied on fm200 with link timing (%1 requests: save, read back, "
+                              "apply): %2 ms, the link's own time %3 ms, %4 x\n")
+                   .arg(requests)
+                   .arg(double(us) / 1000, 0, 'f', 1)
+                   .arg(double(linkUs) / 1000, 0, 'f', 1)
+                   .arg(double(us) / double(qMax<qint64>(linkUs, 1)), 0, 'f', 3);
         out.flush();
     }
     core.stop();

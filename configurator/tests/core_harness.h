@@ -80,6 +80,7 @@ public:
         record("appCoreClearFirmwareLocalFiles", core, &G::appCoreClearFirmwareLocalFiles);
         record("appCoreAddFirmwareLocalFile", core, &G::appCoreAddFirmwareLocalFile);
         record("appCoreCheckStartFirmwareUpdate", core, &G::appCoreCheckStartFirmwareUpdate);
+        record("appCoreActionFinished", core, &G::appCoreActionFinished);
     }
 
     QList<Event> events;

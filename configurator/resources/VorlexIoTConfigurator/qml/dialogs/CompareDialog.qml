@@ -42,23 +42,19 @@ Dialog {
                 Layout.fillWidth: true
             }
         }
-        RowLayout {
+        PlainLabel {
+            objectName: "compareSummary"
+            text: qsTr("%1 to write, %2 refused, %3 equal").arg(dialog.rows.checkedCount)
+                      .arg(dialog.rows.refusedCount).arg(dialog.rows.equalCount)
             Layout.fillWidth: true
-            PlainLabel {
-                objectName: "compareSummary"
-                text: qsTr("%1 to write, %2 refused, %3 equal").arg(dialog.rows.checkedCount)
-                          .arg(dialog.rows.refusedCount).arg(dialog.rows.equalCount)
-                Layout.fillWidth: true
-                wrapMode: Text.Wrap
-            }
-            Switch {
-                objectName: "compareShowAll"
-                text: qsTr("Show all")
-                checked: dialog.rows.showAll
-                Layout.minimumWidth: implicitWidth
-                Accessible.name: text
-                onToggled: dialog.rows.showAll = checked
-            }
+            wrapMode: Text.Wrap
+        }
+        Switch {
+            objectName: "compareShowAll"
+            text: qsTr("Show all")
+            checked: dialog.rows.showAll
+            Accessible.name: text
+            onToggled: dialog.rows.showAll = checked
         }
         ListView {
             objectName: "compareList"
