@@ -233,6 +233,9 @@ int main(int argc, char **argv)
         if (!core.waitFor([&]() { return core.recorder->count("appCoreActionFinished", from) > 0; }, 120000)
             || core.core->comparison().count(configurator::ConfigComparison::Status::Differs) != 1)
             fail("the document was not compared");
+        // Between two poll cycles of the idle device, as a user's click lands.
+        if (!core.waitFor([&]() { return core.isIdle(); }))
+            fail("the core is not idle");
         core.withEngine(fm200, [](simulator::DeviceEngine &engine) { engine.resetCounters(); });
         from = core.recorder->mark();
         QElapsedTimer timer;

@@ -3,14 +3,19 @@
 #include "configurator/config_comparison.h"
 #include "testing/fuzz_support.h"
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 using configurator::ConfigComparison;
 using v_protocol::TSlaveProfile;
 
-// A device with one element of each data type, settings and personalization, ids 1 to 20.
+// A device with one element of each data type, settings and personalization, ids 1 to 20 (owned until
+// the process ends).
 const QList<VkInterfaceElement *> &elements()
 {
+    static std::vector<std::unique_ptr<VkInterfaceElement>> owned;
     static const QList<VkInterfaceElement *> made = [] {
         QList<VkInterfaceElement *> list;
         const TSlaveProfile::DataTypes types[] = { TSlaveProfile::DataTypes::TInteger,
@@ -31,9 +36,9 @@ const QList<VkInterfaceElement *> &elements()
                 element.min = id % 4 ? 0 : 5;
                 element.max = id % 4 ? 0 : 500;
                 element.enumValues = { QStringLiteral("a"), QStringLiteral("#b") };
-                auto *made = new VkInterfaceElement(element);
-                made->setValue(QByteArray(element.dataSize, '\x01'));
-                list.append(made);
+                owned.push_back(std::make_unique<VkInterfaceElement>(element));
+                owned.back()->setValue(QByteArray(element.dataSize, '\x01'));
+                list.append(owned.back().get());
             }
         }
         return list;
