@@ -93,10 +93,6 @@ bool DeviceHistory::append(const QList<Record> &records, QString &error)
         }
         pending.clear();
     }
-#ifdef Q_OS_UNIX
-    // On the disk too, not only in the system's cache.
-    ::fsync(file.handle());
-#endif
     return true;
 }
 

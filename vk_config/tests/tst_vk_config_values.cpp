@@ -50,7 +50,7 @@ void TestVkConfigValues::printable_data()
 {
     QTest::addColumn<QString>("deviceText");
     QTest::addColumn<QString>("shown");
-    const QString replaced(QChar(QChar::ReplacementCharacter));
+    const QString replaced { QChar(QChar::ReplacementCharacter) };
     QTest::newRow("plain") << QStringLiteral("Flow unit, m³/h") << QStringLiteral("Flow unit, m³/h");
     QTest::newRow("escape sequence") << QStringLiteral("Pump\x1b[2J") << QStringLiteral("Pump") + replaced + "[2J";
     QTest::newRow("line break") << QStringLiteral("a\nb\rc") << QStringLiteral("a") + replaced + "b" + replaced + "c";
