@@ -232,7 +232,8 @@ void GuiQmlHandler::_onInactivityTimeout()
 
 void GuiQmlHandler::_onUpdateStateTimeout()
 {
-    if (!_connected || _taskInProgress || !_taskQueue.isEmpty() || _currentTask)
+    // A user action under way ends first: its outcome does not wait for a poll cycle.
+    if (!_connected || _taskInProgress || !_taskQueue.isEmpty() || _currentTask || !_openActions.isEmpty())
         return;
     _appendTask(GetDebug, {});
     if (isApplicationRunning())
