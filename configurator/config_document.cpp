@@ -16,10 +16,10 @@ namespace {
 const QString kFormat = QStringLiteral("vk-config");
 constexpr int kVersion = 1;
 
-QString editableName(VkInterfaceElement::EEditables editable)
+QString editableName(int editable)
 {
-    const char *key = QMetaEnum::fromType<VkInterfaceElement::EEditables>().valueToKey(int(editable));
-    return key ? QString::fromLatin1(key) : QString::number(int(editable));
+    const char *key = QMetaEnum::fromType<VkInterfaceElement::EEditables>().valueToKey(editable);
+    return key ? QString::fromLatin1(key) : QString::number(editable);
 }
 
 // "line 3, column 14" of a byte offset.
@@ -51,7 +51,7 @@ QJsonObject ConfigDocument::elementObject(const VkInterfaceElement &element)
         { QStringLiteral("kind"), E::typeName(element.type()) }, { QStringLiteral("nameEn"), element.nameEn() },
         { QStringLiteral("dataType"), E::dataTypeName(element.dataType()) },
         { QStringLiteral("dataSize"), element.dataSize() },
-        { QStringLiteral("editable"), editableName(element.editable()) } };
+        { QStringLiteral("editable"), editableName(int(element.profileElement().editable)) } };
     if (element.parentId() != 0)
         object.insert(QStringLiteral("parentId"), element.parentId());
     const E::DataTypes type = element.dataType();

@@ -124,11 +124,12 @@ ElementValue::Result readBitfield(const QString &typed)
     return ElementValue::Result::accepted(QVariant::fromValue(qint64(value)));
 }
 
-QString editableWord(E::EEditables editable)
+QString editableWord(v_protocol::TSlaveProfile::Editables editable)
 {
+    using P = v_protocol::TSlaveProfile::Editables;
     switch (editable) {
-    case E::RootEditable:
-    case E::UserHiddenRootEditable: return ElementValue::tr("only root may edit it");
+    case P::RootEditable:
+    case P::UserHiddenRootEditable: return ElementValue::tr("only root may edit it");
     default: return ElementValue::tr("it is read-only");
     }
 }
@@ -142,18 +143,21 @@ bool ElementValue::hasValue(const VkInterfaceElement &element)
 
 bool ElementValue::isEditable(const VkInterfaceElement &element, bool isRoot)
 {
-    switch (element.editable()) {
-    case E::Editable: return true;
-    case E::RootEditable:
-    case E::UserHiddenRootEditable: return isRoot;
+    // Read as the profile holds it: a device may send a value outside the enumeration.
+    using P = v_protocol::TSlaveProfile::Editables;
+    switch (element.profileElement().editable) {
+    case P::Editable: return true;
+    case P::RootEditable:
+    case P::UserHiddenRootEditable: return isRoot;
     default: return false;
     }
 }
 
 bool ElementValue::isVisible(const VkInterfaceElement &element, bool isRoot)
 {
-    const E::EEditables editable = element.editable();
-    if (editable == E::UserHiddenRootVisible || editable == E::UserHiddenRootEditable)
+    using P = v_protocol::TSlaveProfile::Editables;
+    const P editable = element.profileElement().editable;
+    if (editable == P::UserHiddenRootVisible || editable == P::UserHiddenRootEditable)
         return isRoot;
     return true;
 }
@@ -292,7 +296,7 @@ ElementValue::Result ElementValue::check(const VkInterfaceElement &element, cons
     if (!isEditable(element, isRoot))
         return Result::refused(Refusal::NotEditable,
             tr("is not editable with %1 access: %2")
-                .arg(isRoot ? QStringLiteral("root") : QStringLiteral("user"), editableWord(element.editable())));
+                .arg(isRoot ? QStringLiteral("root") : QStringLiteral("user"), editableWord(element.profileElement().editable)));
     const E::DataTypes type = element.dataType();
     switch (type) {
     case E::TUnixtime:
