@@ -107,7 +107,7 @@ asan: deps
 		-DVK_SANITIZE=address,undefined -DVK_BUILD_BENCHMARKS=OFF
 	cmake --build $(ROOT)/build-asan -j $(JOBS)
 	cd $(ROOT)/build-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest -j $(JOBS) --output-on-failure
+		LSAN_OPTIONS=suppressions=$(ROOT)/cmake/lsan.supp ctest -j $(JOBS) --output-on-failure
 
 tsan: deps
 	CXX=clang++ cmake -S $(ROOT) -B $(ROOT)/build-tsan $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
