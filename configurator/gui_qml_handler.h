@@ -133,6 +133,7 @@ public:
         LoadFromFile, // a document compared with the device
         ApplyFile, // the chosen rows of the comparison written, applied and read back
         ExportHistory,
+        SaveDebugLog, // the console's lines into a text file of the reports folder, then opened
     };
     Q_ENUM(UserAction)
 
@@ -342,6 +343,9 @@ public slots:
     void applyComparison(QList<int> ids);
     // Writes the connected device's history as CSV.
     void exportHistory(QString pathOrUrl);
+    // Writes the console's text (as the console model gives it, with times) to
+    // "<reports>/DebugLog-<device>-<local time>.txt" and opens it as the state copy is opened.
+    void saveDebugLogClicked(QString text);
 
     // Bus handlers.
     void onDeviceDiscovered(event_topics::device_manager::DeviceManagerDeviceDiscoveredMessage message);

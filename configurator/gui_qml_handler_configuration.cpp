@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QUrl>
 
 namespace configurator {
@@ -26,17 +25,6 @@ QString localPathOf(const QString &pathOrUrl)
 bool sameValue(const VkInterfaceElement &element, const QByteArray &a, const QByteArray &b)
 {
     return E::decode(element.dataType(), element.dataSize(), a) == E::decode(element.dataType(), element.dataSize(), b);
-}
-
-// Writes `bytes` to `path` whole or not at all.
-bool writeWhole(const QString &path, const QByteArray &bytes, QString &error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -78,7 +66,7 @@ void GuiQmlHandler::saveConfigurationFile(QString pathOrUrl)
     for (auto it = typed.cbegin(); it != typed.cend(); ++it)
         interfaceElement(it.key())->setValue(it.value());
     QString error;
-    if (!writeWhole(path, json, error)) {
+    if (!WorkFolders::writeWhole(path, json, error)) {
         const QString text = tr("Unable to save the file <%1>: %2").arg(path, error);
         failAction(Outcome::FileError, text);
         showWarning(tr("Warning"), text);
@@ -175,7 +163,7 @@ void GuiQmlHandler::exportHistory(QString pathOrUrl)
         return;
     }
     QString error;
-    if (!writeWhole(path, DeviceHistory::toCsv(DeviceHistory::read(_currentDevice.deviceInfo.Serial)), error)) {
+    if (!WorkFolders::writeWhole(path, DeviceHistory::toCsv(DeviceHistory::read(_currentDevice.deviceInfo.Serial)), error)) {
         const QString text = tr("Unable to save the file <%1>: %2").arg(path, error);
         failAction(Outcome::FileError, text);
         showWarning(tr("Warning"), text);

@@ -279,6 +279,27 @@ void GuiQmlHandler::makeStateCopy(const v_protocol::TFileWithDataElements &devic
     openWithDesktop(path);
 }
 
+// The console's log.
+
+void GuiQmlHandler::saveDebugLogClicked(QString text)
+{
+    beginAction(UserAction::SaveDebugLog);
+    const QString folder = WorkFolders::reports();
+    WorkFolders::ensure(folder);
+    const QString path = StateCopyReport::filePath(
+        folder, _currentDevice.deviceInfo, QDateTime::currentDateTime(), QStringLiteral("DebugLog"), QStringLiteral("txt"));
+    QString error;
+    if (!WorkFolders::writeWhole(path, text.toUtf8(), error)) {
+        const QString message = tr("Unable to save the file <%1>: %2").arg(path, error);
+        failAction(Outcome::FileError, message);
+        showWarning(tr("Warning"), message);
+        return;
+    }
+    achieveAction(UserAction::SaveDebugLog);
+    appendDebugText(QStringLiteral("Debug log saved to ") + path + QLatin1Char('\n'));
+    openWithDesktop(path);
+}
+
 void GuiQmlHandler::needToCopyStateFile(QString srcFilePath, QUrl destFileUrl)
 {
     const QString title = QStringLiteral("APP");

@@ -222,13 +222,13 @@ QString StateCopyReport::html(const v_protocol::TSlaveApplication &device, const
     return doc + QStringLiteral("</body></html>");
 }
 
-QString StateCopyReport::filePath(
-    const QString &folder, const v_protocol::TSlaveApplication &device, const QDateTime &now)
+QString StateCopyReport::filePath(const QString &folder, const v_protocol::TSlaveApplication &device,
+    const QDateTime &now, const QString &kind, const QString &suffix)
 {
     // The device names itself: its name may not reach outside the folder.
-    const QString name = QStringLiteral("%1-%2-%3.pdf")
-                             .arg(QStringLiteral("StateCopy"), safeFileNamePart(deviceText(device)),
-                                 now.toString(QStringLiteral("dd-MM-yyyy_HH-mm-ss")));
+    const QString name = QStringLiteral("%1-%2-%3.%4")
+                             .arg(kind, safeFileNamePart(deviceText(device)),
+                                 now.toString(QStringLiteral("dd-MM-yyyy_HH-mm-ss")), suffix);
     // Spaces become underscores in the name only: the folder is where it is ("John Smith/AppData").
     return QStringLiteral("%1/%2").arg(folder, QString(name).replace(QLatin1Char(' '), QLatin1Char('_')));
 }

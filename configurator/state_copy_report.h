@@ -37,8 +37,10 @@ public:
         const QList<StateCopyRow> &rows, const QString &debugText, const QDateTime &now,
         const QList<DeviceHistory::Record> &changes = {});
 
-    // "<folder>/StateCopy-<device>-<local time>.pdf", every space an underscore.
-    static QString filePath(const QString &folder, const v_protocol::TSlaveApplication &device, const QDateTime &now);
+    // "<folder>/<kind>-<device>-<local time>.<suffix>" (StateCopy, pdf unless told), every space of
+    // the name an underscore.
+    static QString filePath(const QString &folder, const v_protocol::TSlaveApplication &device, const QDateTime &now,
+        const QString &kind = QStringLiteral("StateCopy"), const QString &suffix = QStringLiteral("pdf"));
 
     // Prints the document to a PDF (A4, 5 mm margins); false when no file came out.
     static bool print(const QString &html, const QString &path);

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QMutex>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -63,6 +64,16 @@ bool WorkFolders::ensure(const QString &path)
     }
     qWarning() << "Failed to create Documents Location work directory. " << path;
     return false;
+}
+
+bool WorkFolders::writeWhole(const QString &path, const QByteArray &bytes, QString &error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 void WorkFolders::setBaseForTesting(const QString &path)

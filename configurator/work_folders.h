@@ -19,6 +19,9 @@ public:
     // folder is not there afterwards.
     static bool ensure(const QString &path);
 
+    // Writes `bytes` to `path` whole or not at all; false with the reason in `error`.
+    static bool writeWhole(const QString &path, const QByteArray &bytes, QString &error);
+
     // Test hook: another base folder (an empty text returns to the platform's).
     static void setBaseForTesting(const QString &path);
 };

@@ -594,6 +594,31 @@ void TestUiModels::debugSelectionAndCopy()
     lines.select(1, false);
     lines.clear();
     QVERIFY(!lines.hasSelection());
+
+    // Dropping the oldest lines moves the selection, the anchor and the current match with their
+    // lines; a selection wholly dropped is gone.
+    lines.setMaxLines(4);
+    lines.appendText(QStringLiteral("a1\nb\na2\nc\n"));
+    lines.select(2, false);
+    lines.select(3, true);
+    lines.setFindText(QStringLiteral("A"));
+    QCOMPARE(lines.matchCount(), 2);
+    QCOMPARE(lines.findNext(), 0);
+    QCOMPARE(lines.findNext(), 2);
+    lines.appendText(QStringLiteral("d\n"));
+    QCOMPARE(lines.count(), 4);
+    QCOMPARE(lines.droppedLines(), 1);
+    QCOMPARE(lines.matchCount(), 1);
+    QCOMPARE(lines.currentMatch(), 1);
+    QCOMPARE(lines.selectedText(), QStringLiteral("a2\nc"));
+    lines.select(0, true); // from the moved anchor "a2"
+    QCOMPARE(lines.selectedText(), QStringLiteral("b\na2"));
+    lines.appendText(QStringLiteral("e\nf\ng\n"));
+    QVERIFY(!lines.hasSelection());
+    QCOMPARE(lines.currentMatch(), -1);
+    QCOMPARE(lines.matchCount(), 0);
+    QCOMPARE(lines.findNext(), -1);
+    QVERIFY(lines.logText().startsWith(QStringLiteral("[4 earlier lines dropped]\n")));
 }
 
 void TestUiModels::deviceList()

@@ -7,6 +7,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -402,6 +403,54 @@ void TestUiPages::debugConsole()
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("copyButton"))), QStringLiteral("Copy lines"));
     QVERIFY(_ui.clickName(QStringLiteral("copyButton")));
     QCOMPARE(QGuiApplication::clipboard()->text(), lineAt(0) + u'\n' + lineAt(1));
+
+    // Find: every line holding the text is marked, Enter and the arrows step through them around the ends.
+    QQuickItem *find = _ui.waitItem(QStringLiteral("findField"));
+    _ui.type(find, QStringLiteral("MORE 4"), false);
+    QTRY_COMPARE(lines->property("matchCount").toInt(), 11); // "more 4", "more 40" .. "more 49"
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("matchCountLabel"))), QStringLiteral("found: 11"));
+    QTest::keyClick(_ui.window, Qt::Key_Return);
+    QTRY_COMPARE(lineAt(lines->property("currentMatch").toInt()), QStringLiteral("more 4"));
+    QVERIFY(!_ui.item(QStringLiteral("autoScrollSwitch"))->property("checked").toBool());
+    QVERIFY(_ui.clickName(QStringLiteral("findNextButton")));
+    QTRY_COMPARE(lineAt(lines->property("currentMatch").toInt()), QStringLiteral("more 40"));
+    QVERIFY(_ui.clickName(QStringLiteral("findPreviousButton")));
+    QVERIFY(_ui.clickName(QStringLiteral("findPreviousButton")));
+    QTRY_COMPARE(lineAt(lines->property("currentMatch").toInt()), QStringLiteral("more 49"));
+    QCOMPARE(_ui.text(_ui.item(QStringLiteral("matchCountLabel"))),
+        QStringLiteral("line %1, found: 11").arg(lines->property("currentMatch").toInt() + 1));
+    _ui.screenshot(QStringLiteral("debug-find"));
+
+    // Save log: every line with its UTC time and local offset, in a file named after the device, opened.
+    const int saved = lineCount();
+    QVERIFY(_ui.clickName(QStringLiteral("saveLogButton")));
+    QTRY_COMPARE(_ui.core.opened.urls.size(), 1);
+    const QString logPath = _ui.core.opened.urls.constFirst().toLocalFile();
+    QVERIFY2(QFileInfo(logPath).fileName().startsWith(QStringLiteral("DebugLog-FM-200_Flow")), qPrintable(logPath));
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QStringList logLines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(logLines.size(), saved);
+    const QRegularExpression stamped(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z [+-]\\d\\d:\\d\\d  (.*)$"));
+    for (int row = 0; row < saved; ++row) {
+        const QRegularExpressionMatch match = stamped.match(logLines.at(row));
+        QVERIFY2(match.hasMatch(), qPrintable(logLines.at(row)));
+        QCOMPARE(match.captured(1), lineAt(row));
+    }
+
+    // At its limit the console drops the oldest lines and says how many.
+    lines->setProperty("maxLines", 100);
+    const int total = lineCount() + 59;
+    for (int i = 0; i < 59; ++i)
+        _ui.core.core->addDebugLogMessage(QStringLiteral("late %1\n").arg(i));
+    QTRY_COMPARE(lineCount(), 100);
+    QCOMPARE(lineAt(99), QStringLiteral("late 58"));
+    QCOMPARE(lines->property("droppedLines").toInt(), total - 100);
+    QMetaObject::invokeMethod(list, "positionViewAtBeginning");
+    QQuickItem *dropped = _ui.waitItem(QStringLiteral("droppedLinesLabel"));
+    QVERIFY(dropped && dropped->isVisible());
+    QCOMPARE(_ui.text(dropped), QStringLiteral("Earlier lines dropped: %1").arg(total - 100));
+    QVERIFY(_ui.core.core->debugText().contains(QStringLiteral("FM-200 Flow 2.4 (build 2024-03-11) starting")));
 
     // Clear empties the console.
     QVERIFY(_ui.clickName(QStringLiteral("clearDebugButton")));
