@@ -1,5 +1,6 @@
 #include "configurator/ui/element_input.h"
 
+#include "configurator/app_settings.h"
 #include "configurator/element_value.h"
 
 #include <QDebug>
@@ -84,6 +85,11 @@ bool ElementInput::isEditable(VkInterfaceElement *element, bool isRoot)
 bool ElementInput::isShownTo(VkInterfaceElement *element, bool isRoot)
 {
     return element && ElementValue::isVisible(*element, isRoot);
+}
+
+bool ElementInput::isSecret(VkInterfaceElement *element, bool isApplication)
+{
+    return isApplication && element && element->id() == AppSettings::DefaultPassword;
 }
 
 bool ElementInput::isCommand(VkInterfaceElement *element)

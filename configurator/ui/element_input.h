@@ -41,6 +41,9 @@ public:
     Q_INVOKABLE static bool isEditable(VkInterfaceElement *element, bool isRoot);
     Q_INVOKABLE static bool isShownTo(VkInterfaceElement *element, bool isRoot);
     Q_INVOKABLE static bool isCommand(VkInterfaceElement *element);
+    // A value shown masked until the user reveals it: the default device password of the
+    // application settings.
+    Q_INVOKABLE static bool isSecret(VkInterfaceElement *element, bool isApplication);
     // The element's name in the interface language: Russian for a Russian system locale when it is
     // supported, or when English is not; English otherwise.
     Q_INVOKABLE static QString displayName(VkInterfaceElement *element, bool ruSupported, bool enSupported);

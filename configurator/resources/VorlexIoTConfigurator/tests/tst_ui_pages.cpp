@@ -29,6 +29,7 @@ private slots:
     void editedValuesReachTheDevice();
     void deviceFilesByPermission_data();
     void deviceFilesByPermission();
+    void passwordSettingIsMasked();
     void debugConsole();
 
 private:
@@ -108,6 +109,12 @@ void TestUiPages::connectLandsOnItsPage()
         QVERIFY(valve);
         QCOMPARE(
             _ui.item(QStringLiteral("value_206"), valve)->property("displayText").toString(), QStringLiteral("Open"));
+        // A state value is text: no underline, no cursor when clicked.
+        QQuickItem *flowRow = _ui.elementRow(QStringLiteral("statePage"), QStringLiteral("stateList"), 200);
+        QQuickItem *flow = _ui.item(QStringLiteral("value_200"), flowRow);
+        QVERIFY(flow && flow->property("readOnly").toBool());
+        QVERIFY(!flow->property("background").value<QQuickItem *>()->isVisible());
+        QVERIFY(!flow->property("activeFocusOnPress").toBool());
     }
     // Every control shown can be named by a screen reader: the page's and the menu's.
     QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
@@ -237,8 +244,12 @@ void TestUiPages::editedValuesReachTheDevice()
     QCOMPARE(shownAfterTyping(105, QStringLiteral("abcdefghijklmnopqrst")), QStringLiteral("abcdefghijklmno"));
     QCOMPARE(shownAfterTyping(105, QString(8, QChar(0xE4))), QString(7, QChar(0xE4)));
     QCOMPARE(shownAfterTyping(105, QStringLiteral("Line 7")), QStringLiteral("Line 7"));
-    // What the user may not edit stays as it is.
-    QCOMPARE(shownAfterTyping(107, QStringLiteral("3")), QStringLiteral("9"));
+    // What the user may not edit takes no focus and stays as it is.
+    QQuickItem *locked = field(107);
+    _ui.click(locked);
+    QVERIFY(!locked->hasActiveFocus());
+    QVERIFY(locked->property("readOnly").toBool());
+    QCOMPARE(_ui.text(locked), QStringLiteral("9"));
     QCOMPARE(stored(107).toInt(), 9);
 
     // The "#" entry cannot be chosen, neither from the list nor with the keys.
@@ -331,6 +342,31 @@ void TestUiPages::deviceFilesByPermission()
     QVERIFY(_ui.waitFor([&]() { return !_ui.core.opened.urls.isEmpty(); }));
     QVERIFY2(_ui.core.opened.urls.constLast().toLocalFile().endsWith(saved),
         qPrintable(_ui.core.opened.urls.constLast().toString()));
+}
+
+void TestUiPages::passwordSettingIsMasked()
+{
+    constexpr int kNormalEcho = 0; // TextInput.Normal
+    constexpr int kPasswordEcho = 2; // TextInput.Password
+    QVERIFY(_ui.start());
+    QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuAppSettings")));
+    QQuickItem *row = _ui.elementRow(QStringLiteral("appSettingsPage"), QStringLiteral("appSettingsList"), 1);
+    QVERIFY(row);
+    QQuickItem *field = _ui.item(QStringLiteral("value_1"), row);
+    QVERIFY(field && field->property("background").value<QQuickItem *>()->isVisible());
+    QCOMPARE(field->property("echoMode").toInt(), kPasswordEcho);
+    QCOMPARE(_ui.text(field), QStringLiteral("7391"));
+    QVERIFY(field->property("displayText").toString() != QStringLiteral("7391"));
+    QQuickItem *reveal = _ui.item(QStringLiteral("reveal_1"), row);
+    _ui.click(reveal);
+    QTRY_COMPARE(field->property("displayText").toString(), QStringLiteral("7391"));
+    _ui.click(reveal);
+    QTRY_COMPARE(field->property("echoMode").toInt(), kPasswordEcho);
+    // The other settings are not secrets.
+    QQuickItem *serverRow = _ui.elementRow(QStringLiteral("appSettingsPage"), QStringLiteral("appSettingsList"), 4);
+    QCOMPARE(_ui.item(QStringLiteral("value_4"), serverRow)->property("echoMode").toInt(), kNormalEcho);
+    QVERIFY(!_ui.item(QStringLiteral("reveal_4"), serverRow)->isVisible());
+    _ui.screenshot(QStringLiteral("app-settings"));
 }
 
 void TestUiPages::debugConsole()

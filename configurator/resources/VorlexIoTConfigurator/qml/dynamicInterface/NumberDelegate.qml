@@ -23,14 +23,14 @@ ElementDelegate {
         spacing: VkConstants.kHorizontalSpacing
 
         ElementName { text: delegate.name }
-        TextField {
+        ValueField {
             id: field
 
             property bool edited: false
 
             objectName: delegate.element ? "value_" + delegate.element.id : ""
             Layout.preferredWidth: delegate.width * 0.35
-            readOnly: !delegate.editable
+            editable: delegate.editable
             horizontalAlignment: TextInput.AlignRight
             inputMethodHints: Qt.ImhDialableCharactersOnly
             validator: ElementInput.validatorFor(delegate.element)

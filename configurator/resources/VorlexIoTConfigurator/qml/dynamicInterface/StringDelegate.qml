@@ -24,20 +24,22 @@ ElementDelegate {
         spacing: VkConstants.kHorizontalSpacing
 
         ElementName { text: delegate.name }
-        TextField {
+        ValueField {
             id: field
 
             property bool edited: false
 
             objectName: delegate.element ? "value_" + delegate.element.id : ""
             Layout.preferredWidth: delegate.width * 0.5
-            readOnly: !delegate.editable
+            editable: delegate.editable
             horizontalAlignment: TextInput.AlignLeft
             wrapMode: TextInput.WrapAnywhere
             inputMethodHints: Qt.ImhNoPredictiveText | Qt.ImhNoAutoUppercase
             maximumLength: ElementInput.maximumLength(delegate.element)
             validator: ElementInput.validatorFor(delegate.element)
             color: edited ? Material.accent : Material.foreground
+            secret: ElementInput.isSecret(delegate.element, delegate.isApplication)
+            revealed: revealButton.checked
             Accessible.name: delegate.name
             onTextEdited: edited = true
             onEditingFinished: {
@@ -46,6 +48,14 @@ ElementDelegate {
                 text = ElementInput.commit(delegate.element, text)
                 edited = false
             }
+        }
+        IconButton {
+            id: revealButton
+            objectName: delegate.element ? "reveal_" + delegate.element.id : ""
+            visible: field.secret
+            checkable: true
+            iconName: checked ? "conceal" : "reveal"
+            Accessible.name: checked ? qsTr("Hide %1").arg(delegate.name) : qsTr("Show %1").arg(delegate.name)
         }
         CommandButton {
             visible: delegate.isCommand

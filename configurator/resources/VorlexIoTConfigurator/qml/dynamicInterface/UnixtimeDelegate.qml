@@ -19,11 +19,11 @@ ElementDelegate {
         spacing: VkConstants.kHorizontalSpacing
 
         ElementName { text: delegate.name }
-        TextField {
+        ValueField {
             id: field
             objectName: delegate.element ? "value_" + delegate.element.id : ""
             Layout.preferredWidth: delegate.width * 0.45
-            readOnly: true
+            editable: false
             Accessible.name: delegate.name
         }
         CommandButton {
