@@ -27,8 +27,11 @@ Dialog {
     modal: true
     closePolicy: Popup.CloseOnEscape
     parent: Overlay.overlay
-    width: parent ? parent.width * 2 / 3 : 300
-    anchors.centerIn: Overlay.overlay
+    width: parent ? Math.round(parent.width * 2 / 3) : 300
+    // Whole pixels: a dialog at a fractional position draws its rounded corners a pixel off.
+    height: Math.ceil(implicitHeight)
+    x: parent ? Math.round((parent.width - width) / 2) : 0
+    y: parent ? Math.round((parent.height - height) / 2) : 0
     z: 10
     onClosed: {
         if (queue.length > 0)

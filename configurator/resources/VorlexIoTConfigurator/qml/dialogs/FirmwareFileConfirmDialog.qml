@@ -26,8 +26,11 @@ Dialog {
     footer: DialogFooter { dialog: dialog }
     modal: true
     parent: Overlay.overlay
-    width: parent ? parent.width * 4 / 5 : 320
-    anchors.centerIn: Overlay.overlay
+    width: parent ? Math.round(parent.width * 4 / 5) : 320
+    // Whole pixels: a dialog at a fractional position draws its rounded corners a pixel off.
+    height: Math.ceil(implicitHeight)
+    x: parent ? Math.round((parent.width - width) / 2) : 0
+    y: parent ? Math.round((parent.height - height) / 2) : 0
     z: 11
     onAccepted: {
         AppCore.updateFirmwareFileSelected(path)

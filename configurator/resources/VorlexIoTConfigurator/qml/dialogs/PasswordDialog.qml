@@ -19,7 +19,11 @@ Dialog {
     modal: true
     closePolicy: Popup.CloseOnEscape
     parent: Overlay.overlay
-    anchors.centerIn: Overlay.overlay
+    // Whole pixels: a dialog at a fractional position draws its rounded corners a pixel off.
+    width: Math.ceil(implicitWidth)
+    height: Math.ceil(implicitHeight)
+    x: parent ? Math.round((parent.width - width) / 2) : 0
+    y: parent ? Math.round((parent.height - height) / 2) : 0
     z: 10
     onOpened: field.forceActiveFocus()
     onAccepted: AppCore.passwordEntered(field.text)
