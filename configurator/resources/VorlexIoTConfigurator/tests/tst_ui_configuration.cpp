@@ -138,11 +138,14 @@ void TestUiConfiguration::saveChangeLoadApply()
     QTRY_COMPARE(_ui.text(_ui.item(QStringLiteral("compareStatus_102"))), QStringLiteral("written"));
     QCOMPARE(deviceValue(104), QByteArray::fromHex("3c00"));
     QCOMPARE(deviceValue(102), QByteArray::fromHex("b400"));
-    // Saved, then applied, as the Save button does.
+    // Saved, read back, then applied, as the Save button does: the rows show "written" at the read back,
+    // the apply command follows.
     QStringList journal;
-    _ui.core.withEngine(_fm200, [&](simulator::DeviceEngine &engine) { journal = engine.counters().journal; });
-    QVERIFY2(journal.indexOf(QStringLiteral("command 1029")) > journal.indexOf(QStringLiteral("file 2 written")),
-        qPrintable(journal.join(u',')));
+    const auto applied = [&] {
+        _ui.core.withEngine(_fm200, [&](simulator::DeviceEngine &engine) { journal = engine.counters().journal; });
+        return journal.indexOf(QStringLiteral("command 1029")) > journal.indexOf(QStringLiteral("file 2 written"));
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(applied(), qPrintable(journal.join(u',')), kWaitMs);
     QVERIFY(_ui.clickName(QStringLiteral("compareClose")));
     QVERIFY(_ui.waitOpened(QStringLiteral("compareDialog"), false));
 
