@@ -106,7 +106,8 @@ QString ElementInput::displayName(
     const VkInterfaceElement &element, const QString &localeName, bool ruSupported, bool enSupported)
 {
     const bool russian = (localeName.startsWith(QLatin1String("ru")) && ruSupported) || (!enSupported && ruSupported);
-    return russian ? element.nameRu() : element.nameEn();
+    // A device that gives no Russian name ("Speed*") is shown by its English one.
+    return russian && !element.nameRu().isEmpty() ? element.nameRu() : element.nameEn();
 }
 
 } // namespace configurator

@@ -45,7 +45,7 @@ public:
     // application settings.
     Q_INVOKABLE static bool isSecret(VkInterfaceElement *element, bool isApplication);
     // The element's name in the interface language: Russian for a Russian system locale when it is
-    // supported, or when English is not; English otherwise.
+    // supported, or when English is not; English otherwise (and for an empty Russian name).
     Q_INVOKABLE static QString displayName(VkInterfaceElement *element, bool ruSupported, bool enSupported);
     static QString displayName(
         const VkInterfaceElement &element, const QString &localeName, bool ruSupported, bool enSupported);
