@@ -90,7 +90,7 @@ void TestVkConfigTranslated::exitCodes_data()
     QTest::addColumn<int>("exitCode");
     const QStringList root { "--password", "4711" };
     for (const bool russian : { false, true }) {
-        const auto row = [russian](const char *name) {
+        const auto row = [russian](const char *name) -> QTestData & {
             return QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(
                        QString::fromLatin1(name), russian ? QStringLiteral("Russian") : QStringLiteral("reversed"))))
                 << russian;
@@ -114,7 +114,7 @@ void TestVkConfigTranslated::exitCodes()
     QVERIFY(QCoreApplication::installTranslator(translator));
     const auto removeTranslator = qScopeGuard([translator]() { QCoreApplication::removeTranslator(translator); });
     const QString refused = QCoreApplication::translate("configurator::GuiQmlHandler", "Access denided");
-    QCOMPARE(refused, russian ? QStringLiteral("Доступ запрещён") : QStringLiteral("«denided sseccA»"));
+    QCOMPARE(refused, russian ? QStringLiteral("Доступ запрещён") : QStringLiteral("«dedined sseccA»"));
     QStringList full { QStringLiteral("vk-config"), QStringLiteral("--app-settings"),
         _home.filePath(QStringLiteral("settings.cfg")) };
     if (!arguments.contains(QStringLiteral("--simulator")))

@@ -131,7 +131,7 @@ void TestUiRussian::russianWindow()
     QVERIFY(_ui.core.waitForChainEnd(from));
     QTRY_COMPARE(_ui.currentPage(), 0);
     QCOMPARE(_ui.text(_ui.item(QStringLiteral("homeConnectButton"))), QStringLiteral("Отключить"));
-    QVERIFY(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))).contains(QStringLiteral("Серийный номер")));
+    QVERIFY(_ui.text(_ui.item(QStringLiteral("slaveInfolabel"))).contains(QStringLiteral("Серийный №")));
     // The device's own message is shown as the device sent it.
     QVERIFY(_ui.waitOpened(QStringLiteral("errorDialog")));
     _ui.screenshot(QStringLiteral("ru-device-message"));
@@ -195,12 +195,32 @@ void TestUiRussian::russianWindow()
     QVERIFY(_ui.clickName(QStringLiteral("historyClose")));
     QVERIFY(_ui.waitOpened(QStringLiteral("historyDialog"), false));
 
-    // The firmware update dialog, from the debug page.
+    // The firmware dialogs: the file chooser of the debug page, the list of firmware files (the Android
+    // build opens it from the debug page), and the question when a firmware file is handed over.
     QVERIFY(_ui.clickName(QStringLiteral("updateFirmwareButton")));
+    QObject *chooser = _ui.object(QStringLiteral("firmwareFileDialog"));
+    QVERIFY(chooser);
+    QTRY_VERIFY(chooser->property("visible").toBool());
+    QCOMPARE(chooser->property("title").toString(), QStringLiteral("Выберите файл"));
+    _ui.screenshot(QStringLiteral("ru-firmware-file-chooser"));
+    QVERIFY(QMetaObject::invokeMethod(chooser, "reject"));
+    QTRY_VERIFY(!chooser->property("visible").toBool());
+    QObject *firmwareList = _ui.page(QStringLiteral("debugPage"))->property("updateFirmwareDialog").value<QObject *>();
+    QVERIFY(firmwareList);
+    QVERIFY(QMetaObject::invokeMethod(firmwareList, "open"));
     QVERIFY(_ui.waitOpened(QStringLiteral("updateFirmwareDialog")));
     _ui.screenshot(QStringLiteral("ru-update-firmware"));
-    QTest::keyClick(_ui.window, Qt::Key_Escape);
+    QVERIFY(QMetaObject::invokeMethod(firmwareList, "close"));
     QVERIFY(_ui.waitOpened(QStringLiteral("updateFirmwareDialog"), false));
+    QFile image(_files.filePath(QStringLiteral("vc1-3.1.bin")));
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.write("v") == 1);
+    image.close();
+    _ui.core.core->appCoreProcessFileWithFirmware(image.fileName());
+    QVERIFY(_ui.waitOpened(QStringLiteral("firmwareConfirmDialog")));
+    QVERIFY(_ui.text(_ui.item(QStringLiteral("firmwareQuestion"))).endsWith(QStringLiteral(". Начать обновление прошивки?")));
+    _ui.screenshot(QStringLiteral("ru-firmware-question"));
+    QVERIFY(_ui.clickName(QStringLiteral("firmwareConfirmDialogCancel")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("firmwareConfirmDialog"), false));
 
     // Every control is still named for a screen reader, and QML had nothing to complain about.
     QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u'\n')));
