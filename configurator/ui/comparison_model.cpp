@@ -65,12 +65,7 @@ QVariant ComparisonModel::data(const QModelIndex &index, int role) const
     const ConfigComparison::Row &row = rowAt(index.row());
     switch (role) {
     case IdRole: return row.id;
-    case NameRole: {
-        // The device's element in the interface language, as its row on the page shows it.
-        VkInterfaceElement *element = _core ? _core->interfaceElement(row.id) : nullptr;
-        return element ? ElementInput::displayName(element, _core->appCoreIsRuSupported(), _core->appCoreIsEnSupported())
-                       : row.name;
-    }
+    case NameRole: return ElementInput::displayName(_core, row.id, row.name);
     case DeviceTextRole: return row.deviceText;
     case FileTextRole: return row.fileText;
     case StatusRole: return int(row.status);

@@ -2,6 +2,7 @@
 
 #include "configurator/app_settings.h"
 #include "configurator/element_value.h"
+#include "configurator/gui_qml_handler.h"
 
 #include <QDebug>
 #include <QLocale>
@@ -100,6 +101,12 @@ bool ElementInput::isCommand(VkInterfaceElement *element)
 QString ElementInput::displayName(VkInterfaceElement *element, bool ruSupported, bool enSupported)
 {
     return element ? displayName(*element, QLocale::system().name(), ruSupported, enSupported) : QString();
+}
+
+QString ElementInput::displayName(const GuiQmlHandler *core, int id, const QString &otherwise)
+{
+    VkInterfaceElement *element = core ? core->interfaceElement(id) : nullptr;
+    return element ? displayName(element, core->appCoreIsRuSupported(), core->appCoreIsEnSupported()) : otherwise;
 }
 
 QString ElementInput::displayName(

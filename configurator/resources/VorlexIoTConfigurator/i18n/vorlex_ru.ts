@@ -271,6 +271,22 @@
         <source>unknown</source>
         <translation>неизвестно</translation>
     </message>
+    <message>
+        <source>ok</source>
+        <translation>успешно</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>ошибка</translation>
+    </message>
+    <message>
+        <source>not read back</source>
+        <translation>не прочитано обратно</translation>
+    </message>
+    <message>
+        <source>read back %1</source>
+        <translation>прочитано обратно: %1</translation>
+    </message>
 </context>
 <context>
     <name>DialogFooter</name>
@@ -478,7 +494,7 @@
     </message>
     <message>
         <source>Start firmware update?</source>
-        <translation>Начать обновление прошивки?</translation>
+        <translation>Обновить прошивку?</translation>
     </message>
 </context>
 <context>
@@ -780,7 +796,7 @@
     </message>
     <message>
         <source>Local files</source>
-        <translation>Локальные файлы</translation>
+        <translation>Локальные</translation>
     </message>
     <message>
         <source>Server</source>
