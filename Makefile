@@ -13,7 +13,7 @@ DEB_PACKAGES := \
 	qt6-base-dev qt6-declarative-dev qt6-connectivity-dev qt6-positioning-dev qt6-5compat-dev \
 	qml6-module-qtquick qml6-module-qtqml qml6-module-qtquick-window qml6-module-qtquick-controls \
 	qml6-module-qtquick-templates qml6-module-qtquick-layouts qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel \
-	qml6-module-qtqml-workerscript qml6-module-qt5compat-graphicaleffects qt6-qpa-plugins \
+	qml6-module-qtqml-workerscript qml6-module-qt5compat-graphicaleffects qt6-qpa-plugins qt6-l10n-tools \
 	libgl-dev libbenchmark-dev python3 openssl xvfb xauth dbus python3-dbusmock librsvg2-bin poppler-utils
 
 # What `make package` needs beyond the build (dpkg-shlibdeps, and `file` with which CPack finds the

@@ -7,6 +7,7 @@
 #include "app/quit_handler.h"
 #include "app/quit_signals.h"
 #include "configurator/gui_qml_handler.h"
+#include "configurator/interface_language.h"
 #include "configurator/program_info.h"
 #include "configurator/ui/qml_types.h"
 #include "device_manager/device_manager.h"
@@ -22,6 +23,7 @@
 #include <QImageReader>
 #include <QQmlApplicationEngine>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 
 namespace app {
@@ -66,6 +68,10 @@ int run(int argc, char **argv)
     const QString settingsFile = settingsFilePath();
     EncryptedSettings::createInstance(settingsFile, kSettingsKey);
     qDebug() << "Settings file: " << settingsFile;
+    // The interface language the settings ask for, before the core makes its first texts and before
+    // the interface loads.
+    QTranslator catalogue;
+    configurator::InterfaceLanguage::installChosen(catalogue);
     // 7. Application core, in the GUI thread; the QML engine owns it once the interface uses it.
     configurator::GuiQmlHandler::createInstance();
     // 8. Device manager (with the discovery and interface managers), on the transport chosen above.

@@ -3,6 +3,7 @@
 #include "configurator/vk_interface_element.h"
 #include "settings/encrypted_settings.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QObject>
 
@@ -15,14 +16,20 @@ namespace {
 using Element = v_protocol::TSlaveProfile::Element;
 using DataTypes = v_protocol::TSlaveProfile::DataTypes;
 
+// The entries of the interface language setting: "System" in the interface language, each language
+// by its own name.
+const char *const kTranslationContext = "configurator::AppSettings";
+const char *const kLanguageEntries[] = { QT_TRANSLATE_NOOP("configurator::AppSettings", "System"), "English",
+    "Русский" };
+
 AppSettings::Row row(quint16 id, const char *nameEn, const char *nameRu, DataTypes dataType, quint16 dataSize,
-    const QVariant &defaultValue, qint32 max = 0)
+    const QVariant &defaultValue, qint32 max = 0, const QStringList &enumValues = {})
 {
     Element element;
     element.id = id;
     element.type = v_protocol::TSlaveProfile::Types::AppSettings;
     element.editable = v_protocol::TSlaveProfile::Editables::Editable;
-    element.nameEn = QObject::tr(nameEn);
+    element.nameEn = QString::fromUtf8(nameEn);
     element.nameRu = QString::fromUtf8(nameRu);
     element.parentId = 0;
     element.dataType = dataType;
@@ -30,6 +37,7 @@ AppSettings::Row row(quint16 id, const char *nameEn, const char *nameRu, DataTyp
     element.multiplier = 1;
     element.min = 0;
     element.max = max;
+    element.enumValues = enumValues;
     element.enumRep = v_protocol::TSlaveProfile::EnumReps::Dropbox;
     return { element, defaultValue };
 }
@@ -51,6 +59,9 @@ const QList<AppSettings::Row> &AppSettings::rows()
             200, QStringLiteral("server_address")),
         row(StartUpdateAfterReceive, "Start firmware update after file received",
             "Запуск обновления прошивки после приема файла", DataTypes::TBinary, 1, int(1)),
+        row(InterfaceLanguage, "Interface language", "Язык интерфейса", DataTypes::TEnum, 1, int(0), 0,
+            { QString::fromUtf8(kLanguageEntries[0]), QString::fromUtf8(kLanguageEntries[1]),
+                QString::fromUtf8(kLanguageEntries[2]) }),
     };
     return table;
 }
@@ -98,7 +109,8 @@ QList<VkInterfaceElement *> AppSettings::createElements(QObject *parent)
     }
     for (const Row &setting : rows()) {
         Element element = setting.element;
-        element.nameRu = element.nameEn;
+        for (QString &entry : element.enumValues)
+            entry = QCoreApplication::translate(kTranslationContext, entry.toUtf8().constData());
         auto *created = new VkInterfaceElement(element, parent);
         created->setData(read(element.id));
         elements.append(created);

@@ -12,7 +12,7 @@ class VkInterfaceElement;
 
 namespace configurator {
 
-// The program's own settings: six rows shown on the application settings page through the same
+// The program's own settings: seven rows shown on the application settings page through the same
 // element objects as device values, kept in the encrypted settings store under "setting/app<id>".
 class AppSettings
 {
@@ -24,6 +24,7 @@ public:
         BootloaderConnectionTimeout = 3,
         FirmwareUpdateServer = 4,
         StartUpdateAfterReceive = 5,
+        InterfaceLanguage = 6, // an InterfaceLanguage::Choice, used from the next start on
     };
 
     struct Row
@@ -32,7 +33,7 @@ public:
         QVariant defaultValue;
     };
 
-    // The six rows, in id order (built once).
+    // The seven rows, in id order (built once).
     static const QList<Row> &rows();
 
     // "setting/app<id>".
@@ -49,9 +50,9 @@ public:
     // ErrArgumentPointerIsNull without an element, ErrInvalidHandler without a settings store.
     static ReturnCode store(const VkInterfaceElement *element);
 
-    // One element per row, owned by `parent`, Russian names replaced by the English ones, holding the
-    // stored value (written through `data`, which emits nothing the first time). Empty without a
-    // settings store. The caller connects changedData to store().
+    // One element per row, owned by `parent`, holding the stored value (written through `data`, which
+    // emits nothing the first time), its entries in the interface language. Empty without a settings
+    // store. The caller connects changedData to store().
     static QList<VkInterfaceElement *> createElements(QObject *parent);
 
     // What the core reads of them.

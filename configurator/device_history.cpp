@@ -151,4 +151,18 @@ QString DeviceHistory::currentUser()
     return tr("unknown");
 }
 
+QString DeviceHistory::outcomeText(const QString &outcome)
+{
+    const QLatin1String readBack("read back ");
+    if (outcome == QLatin1String("ok"))
+        return tr("ok");
+    if (outcome == QLatin1String("failed"))
+        return tr("failed");
+    if (outcome == QLatin1String("not read back"))
+        return tr("not read back");
+    if (outcome.startsWith(readBack))
+        return tr("read back %1").arg(outcome.mid(readBack.size()));
+    return outcome;
+}
+
 } // namespace configurator

@@ -50,6 +50,8 @@ public:
 
     // The name of the user running the program.
     static QString currentUser();
+    // A recorded outcome ("ok", "failed", "not read back", "read back <value>") as the interface shows it.
+    static QString outcomeText(const QString &outcome);
 };
 
 } // namespace configurator

@@ -2,6 +2,7 @@
 
 #include "configurator/app_settings.h"
 #include "configurator/application_task.h"
+#include "configurator/interface_language.h"
 #include "configurator/task_catalogue.h"
 #include "settings/encrypted_settings.h"
 
@@ -68,6 +69,16 @@ void GuiQmlHandler::overrideTaskTimeout(TAppTaskType type, qint64 timeoutMs)
 QString GuiQmlHandler::appCoreGetResourcePrefix() const
 {
     return kResourcePrefix;
+}
+
+bool GuiQmlHandler::appCoreIsRuSupported() const
+{
+    return InterfaceLanguage::isRussian();
+}
+
+bool GuiQmlHandler::appCoreIsEnSupported() const
+{
+    return !InterfaceLanguage::isRussian();
 }
 
 int GuiQmlHandler::currentTaskType() const
@@ -222,6 +233,10 @@ void GuiQmlHandler::_onSettingChanged()
         return;
     }
     return_codes::logIfError(AppSettings::store(element));
+    // The catalogue is chosen before the window loads: a new language shows from the next start on.
+    if (element->id() == AppSettings::InterfaceLanguage)
+        showNotice(tr("Interface language"),
+            tr("The interface language changes when the program is started again."));
 }
 
 void GuiQmlHandler::_onInactivityTimeout()

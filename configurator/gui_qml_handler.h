@@ -194,8 +194,10 @@ public:
     ~GuiQmlHandler() override;
 
     Q_INVOKABLE QString appCoreGetResourcePrefix() const;
-    Q_INVOKABLE bool appCoreIsRuSupported() const { return false; }
-    Q_INVOKABLE bool appCoreIsEnSupported() const { return true; }
+    // The interface language of this run (InterfaceLanguage): with Russian active, Russian is the one
+    // supported and element names come from the device's Russian names; otherwise English alone.
+    Q_INVOKABLE bool appCoreIsRuSupported() const;
+    Q_INVOKABLE bool appCoreIsEnSupported() const;
     Q_INVOKABLE bool appCoreIsLabelSquare() const { return false; }
 
     // The properties.

@@ -225,11 +225,12 @@ void GuiQmlHandler::endWrite(bool readBack)
         records.append(record);
         if (!written && applying.contains(id))
             failAction(Outcome::RefusedByDevice,
-                tr("%1: %2").arg(element->nameEn(), record.outcome == QLatin1String("failed") ? tr("not written")
-                                                                                             : record.outcome));
+                tr("%1: %2").arg(element->nameEn(), record.outcome == QLatin1String("failed")
+                        ? tr("not written")
+                        : DeviceHistory::outcomeText(record.outcome)));
         if (ConfigComparison::Row *row = _comparison.row(id); row && applying.contains(id)) {
             row->status = written ? ConfigComparison::Status::Written : ConfigComparison::Status::Failed;
-            row->reason = written ? QString() : record.outcome;
+            row->reason = written ? QString() : DeviceHistory::outcomeText(record.outcome);
             row->deviceText = ElementValue::text(*element, held);
         }
     }

@@ -133,7 +133,8 @@ ApplicationTask *makeApplicationTask(GuiQmlHandler::TAppTaskType type, QObject *
     const auto overridden = timeoutOverrides().constFind(int(type));
     if (overridden != timeoutOverrides().cend())
         timeout = overridden.value();
-    const auto translated = [](const char *text) { return ApplicationTask::tr(text); };
+    // The texts are marked in the catalogue's rows above, in the core's translation context.
+    const auto translated = [](const char *text) { return GuiQmlHandler::tr(text); };
     ApplicationTask *task = nullptr;
     if (!row->waiting)
         task = new ApplicationTask(int(type), row->has(R::Silent), row->has(R::PassImmediately), timeout, parent);

@@ -150,6 +150,8 @@ public:
             return false;
         if (!EncryptedSettings::createInstance(dir.filePath(QStringLiteral("settings.cfg")), 0x3D8E51A7C42B96F0ull))
             return false;
+        if (beforeCore)
+            beforeCore();
         park = std::make_shared<simulator::DevicePark>(catalog);
         cut = std::make_shared<simulator::SimulatedDeviceInterface::LinkCut>();
         device_manager::InterfaceManager::setInterfaceFactory(simulator::SimulatedDeviceInterface::factory(park, cut));
@@ -177,6 +179,10 @@ public:
         configurator::WorkFolders::setBaseForTesting(QString());
         park.reset();
     }
+
+    // Run once the settings store exists and before the core is made, as the program's start-up runs
+    // what reads the settings first (the interface language).
+    std::function<void()> beforeCore;
 
     bool isIdle() const { return !core->isBusyWithTasks(); }
     bool waitIdle(int timeoutMs = kWaitMs)

@@ -1,5 +1,6 @@
 // The application settings against the real encrypted store in a temporary folder.
 #include "configurator/app_settings.h"
+#include "configurator/interface_language.h"
 #include "configurator/vk_interface_element.h"
 #include "settings/encrypted_settings.h"
 #include "testing/log_capture.h"
@@ -7,8 +8,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 using configurator::AppSettings;
+using configurator::InterfaceLanguage;
 
 namespace {
 constexpr quint64 kKey = 0x3D8E51A7C42B96F0ull;
@@ -25,6 +28,8 @@ private slots:
     void readers();
     void defaultsById();
     void withoutStore();
+    void interfaceLanguage_data();
+    void interfaceLanguage();
 
 private:
     QTemporaryDir _dir;
@@ -36,17 +41,22 @@ void TestAppSettings::freshEditRestart()
     QVERIFY(EncryptedSettings::createInstance(file(), kKey));
     QObject core;
     QList<VkInterfaceElement *> elements = AppSettings::createElements(&core);
-    QCOMPARE(elements.size(), 6);
-    const QVariantList fresh = { 0, QStringLiteral("7391"), 0, 7u, QStringLiteral("server_address"), 1 };
+    QCOMPARE(elements.size(), 7);
+    const QVariantList fresh = { 0, QStringLiteral("7391"), 0, 7u, QStringLiteral("server_address"), 1, 0 };
     for (int i = 0; i < elements.size(); ++i) {
         const VkInterfaceElement *element = elements.at(i);
         QCOMPARE(element->id(), i);
         QCOMPARE(element->type(), VkInterfaceElement::AppSettings);
         QCOMPARE(element->editable(), VkInterfaceElement::Editable);
-        QCOMPARE(element->nameRu(), element->nameEn()); // the interface is English only
         QCOMPARE(element->data(), fresh.at(i));
         QCOMPARE(element->parent(), &core);
     }
+    // Each has its Russian name for a Russian interface.
+    QCOMPARE(elements[0]->nameEn(), QStringLiteral("Autoconnect to device"));
+    QCOMPARE(elements[0]->nameRu(), QStringLiteral("Автоматическое подключение к устройству"));
+    QCOMPARE(elements[6]->nameEn(), QStringLiteral("Interface language"));
+    QCOMPARE(elements[6]->nameRu(), QStringLiteral("Язык интерфейса"));
+    QCOMPARE(elements[6]->enumValues(), QStringList({ "System", "English", "Русский" }));
     QCOMPARE(elements[1]->value(), QByteArray("7391\0", 5));
     QCOMPARE(elements[3]->max(), 30);
 
@@ -57,6 +67,7 @@ void TestAppSettings::freshEditRestart()
     elements[3]->setData(12);
     elements[1]->setData(QStringLiteral("1234"));
     elements[0]->setData(true);
+    elements[6]->setData(int(InterfaceLanguage::Russian));
     QCOMPARE(EncryptedSettings::instance()->value(QStringLiteral("setting/app3")).toInt(), 12);
     QCOMPARE(EncryptedSettings::instance()->value(QStringLiteral("setting/app1")).toString(), QStringLiteral("1234"));
 
@@ -69,6 +80,8 @@ void TestAppSettings::freshEditRestart()
     QCOMPARE(elements[1]->data(), QVariant(QStringLiteral("1234")));
     QCOMPARE(elements[3]->data(), QVariant(12u));
     QCOMPARE(elements[5]->data(), QVariant(1));
+    QCOMPARE(elements[6]->data(), QVariant(int(InterfaceLanguage::Russian)));
+    QVERIFY(InterfaceLanguage::russianFor(AppSettings::read(AppSettings::InterfaceLanguage).toInt(), QLocale::c()));
     QVERIFY(AppSettings::autoconnect());
     QCOMPARE(AppSettings::bootloaderConnectionDelayMs(), 12000);
     QFile::remove(file());
@@ -118,7 +131,8 @@ void TestAppSettings::defaultsById()
     QCOMPARE(AppSettings::key(4), QStringLiteral("setting/app4"));
     QCOMPARE(AppSettings::defaultValue(4), QVariant(QStringLiteral("server_address")));
     vk_testing::LogCapture log;
-    for (int id : { 6, 15, 16, 17, -1 })
+    QCOMPARE(AppSettings::defaultValue(AppSettings::InterfaceLanguage), QVariant(int(InterfaceLanguage::System)));
+    for (int id : { 7, 15, 16, 17, -1 })
         QVERIFY2(!AppSettings::defaultValue(id).isValid(), qPrintable(QString::number(id)));
     QCOMPARE(log.count(QStringLiteral("Unexpected AppSettingElement id: 16")), 1);
     QCOMPARE(log.count(QStringLiteral("Unexpected AppSettingElement id:")), 1);
@@ -136,6 +150,34 @@ void TestAppSettings::withoutStore()
     VkInterfaceElement element(AppSettings::rows().at(0).element);
     QCOMPARE(AppSettings::store(&element), ReturnCode::ErrInvalidHandler);
     QCOMPARE(AppSettings::store(nullptr), ReturnCode::ErrArgumentPointerIsNull);
+}
+
+void TestAppSettings::interfaceLanguage_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<bool>("russian");
+    QTest::newRow("system, Russian") << int(InterfaceLanguage::System) << "ru_RU" << true;
+    QTest::newRow("system, Russian in Ukraine") << int(InterfaceLanguage::System) << "ru_UA" << true;
+    QTest::newRow("system, German") << int(InterfaceLanguage::System) << "de_DE" << false;
+    QTest::newRow("system, C") << int(InterfaceLanguage::System) << "C" << false;
+    QTest::newRow("English on a Russian system") << int(InterfaceLanguage::English) << "ru_RU" << false;
+    QTest::newRow("Russian on an English system") << int(InterfaceLanguage::Russian) << "en_US" << true;
+    QTest::newRow("unknown entry, as system") << 7 << "ru_RU" << true;
+}
+
+void TestAppSettings::interfaceLanguage()
+{
+    QFETCH(int, choice);
+    QFETCH(QString, system);
+    QFETCH(bool, russian);
+    QCOMPARE(InterfaceLanguage::russianFor(choice, QLocale(system)), russian);
+    // This test's program has no catalogue built in: asked for Russian, it stays English.
+    vk_testing::LogCapture log;
+    QTranslator translator;
+    QVERIFY(!InterfaceLanguage::install(translator, choice));
+    QVERIFY(!InterfaceLanguage::isRussian());
+    QCOMPARE(log.contains(QStringLiteral("The Russian catalogue cannot be loaded")), InterfaceLanguage::russianFor(choice));
 }
 
 QTEST_GUILESS_MAIN(TestAppSettings)

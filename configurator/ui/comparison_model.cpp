@@ -1,6 +1,7 @@
 #include "configurator/ui/comparison_model.h"
 
 #include "configurator/gui_qml_handler.h"
+#include "configurator/ui/element_input.h"
 
 namespace configurator {
 
@@ -64,7 +65,7 @@ QVariant ComparisonModel::data(const QModelIndex &index, int role) const
     const ConfigComparison::Row &row = rowAt(index.row());
     switch (role) {
     case IdRole: return row.id;
-    case NameRole: return row.name;
+    case NameRole: return ElementInput::displayName(_core, row.id, row.name);
     case DeviceTextRole: return row.deviceText;
     case FileTextRole: return row.fileText;
     case StatusRole: return int(row.status);

@@ -2,6 +2,7 @@
 
 #include "configurator/app_settings.h"
 #include "configurator/element_value.h"
+#include "configurator/gui_qml_handler.h"
 
 #include <QDebug>
 #include <QLocale>
@@ -102,11 +103,18 @@ QString ElementInput::displayName(VkInterfaceElement *element, bool ruSupported,
     return element ? displayName(*element, QLocale::system().name(), ruSupported, enSupported) : QString();
 }
 
+QString ElementInput::displayName(const GuiQmlHandler *core, int id, const QString &otherwise)
+{
+    VkInterfaceElement *element = core ? core->interfaceElement(id) : nullptr;
+    return element ? displayName(element, core->appCoreIsRuSupported(), core->appCoreIsEnSupported()) : otherwise;
+}
+
 QString ElementInput::displayName(
     const VkInterfaceElement &element, const QString &localeName, bool ruSupported, bool enSupported)
 {
     const bool russian = (localeName.startsWith(QLatin1String("ru")) && ruSupported) || (!enSupported && ruSupported);
-    return russian ? element.nameRu() : element.nameEn();
+    // A device that gives no Russian name ("Speed*") is shown by its English one.
+    return russian && !element.nameRu().isEmpty() ? element.nameRu() : element.nameEn();
 }
 
 } // namespace configurator

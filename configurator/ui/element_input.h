@@ -9,6 +9,8 @@
 
 namespace configurator {
 
+class GuiQmlHandler;
+
 // The value rules (ElementValue) for the value delegates: what a field shows, what it lets be typed, and
 // what a commit stores. Numbers are clamped to the element's limits, hexadecimal and text entries cut to
 // the element's size, enumeration entries marked "#" refused. Every commit writes the element's `data`
@@ -45,10 +47,13 @@ public:
     // application settings.
     Q_INVOKABLE static bool isSecret(VkInterfaceElement *element, bool isApplication);
     // The element's name in the interface language: Russian for a Russian system locale when it is
-    // supported, or when English is not; English otherwise.
+    // supported, or when English is not; English otherwise (and for an empty Russian name).
     Q_INVOKABLE static QString displayName(VkInterfaceElement *element, bool ruSupported, bool enSupported);
     static QString displayName(
         const VkInterfaceElement &element, const QString &localeName, bool ruSupported, bool enSupported);
+    // The name of the connected device's element `id` as its row shows it; `otherwise` when the device
+    // has no such element.
+    static QString displayName(const GuiQmlHandler *core, int id, const QString &otherwise);
 };
 
 } // namespace configurator

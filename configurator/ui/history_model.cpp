@@ -1,6 +1,7 @@
 #include "configurator/ui/history_model.h"
 
 #include "configurator/gui_qml_handler.h"
+#include "configurator/ui/element_input.h"
 
 #include <algorithm>
 
@@ -37,10 +38,12 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case TimeRole: return record.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     case WhoRole: return QStringLiteral("%1 (%2)").arg(record.user, record.face);
-    case ElementRole: return QStringLiteral("%1 %2").arg(record.elementId).arg(record.elementName);
+    case ElementRole:
+        return QStringLiteral("%1 %2").arg(record.elementId).arg(
+            ElementInput::displayName(_core, record.elementId, record.elementName));
     case BeforeRole: return record.before;
     case AfterRole: return record.after;
-    case OutcomeRole: return record.outcome;
+    case OutcomeRole: return DeviceHistory::outcomeText(record.outcome);
     default: return QVariant();
     }
 }

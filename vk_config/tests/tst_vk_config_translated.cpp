@@ -1,6 +1,7 @@
-// vk-config in this process with a translator that changes every text of the program: its exit codes
-// are those it gives untranslated, since it decides by the core's outcomes, never by what the core
-// shows to people.
+// vk-config in this process with a translator that changes every text of the program, and with the
+// window's Russian catalogue: its exit codes are those it gives untranslated, since it decides by the
+// core's outcomes, never by what the core shows to people.
+#include "configurator/interface_language.h"
 #include "simulator/device_catalog.h"
 #include "simulator/firmware_image.h"
 #include "vk_config/command_line.h"
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTranslator>
 #include <QtTest>
 
@@ -44,7 +46,8 @@ private slots:
 
 private:
     QTemporaryDir _home;
-    ReversingTranslator _translator;
+    ReversingTranslator _reversing;
+    QTranslator _russian;
 };
 
 void TestVkConfigTranslated::initTestCase()
@@ -53,8 +56,8 @@ void TestVkConfigTranslated::initTestCase()
     qputenv("XDG_DATA_HOME", _home.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", _home.filePath(QStringLiteral("config")).toUtf8());
     qInstallMessageHandler(quiet);
-    QVERIFY(QCoreApplication::installTranslator(&_translator));
-    QVERIFY(QCoreApplication::translate("configurator::GuiQmlHandler", "Access denided") != "Access denided");
+    QVERIFY(_russian.load(configurator::InterfaceLanguage::catalogueResource()));
+    QCOMPARE(_russian.translate("configurator::GuiQmlHandler", "Access denided"), QStringLiteral("Доступ запрещён"));
 
     // fm200 with a command that fails.
     QFile source(simulator::DeviceCatalog::sourceFolder() + QStringLiteral("/fm200.json"));
@@ -77,28 +80,41 @@ void TestVkConfigTranslated::initTestCase()
 
 void TestVkConfigTranslated::cleanupTestCase()
 {
-    QCoreApplication::removeTranslator(&_translator);
     qInstallMessageHandler(nullptr);
 }
 
 void TestVkConfigTranslated::exitCodes_data()
 {
+    QTest::addColumn<bool>("russian");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     const QStringList root { "--password", "4711" };
-    QTest::newRow("get") << (QStringList { "get", "10250001", "--settings" } + root) << 0;
-    QTest::newRow("set, applied") << (QStringList { "set", "10250001", "--value", "104=120" } + root) << 0;
-    QTest::newRow("wrong password") << QStringList { "get", "10250001", "--password", "0000" } << 4;
-    QTest::newRow("a value out of range") << (QStringList { "set", "10250001", "--value", "104=5" } + root) << 2;
-    QTest::newRow("not found") << (QStringList { "get", "99999", "--timeout", "2" } + root) << 3;
-    QTest::newRow("command fails") << (QStringList { "run", "10250001", "301", "--simulator", "@failing" } + root) << 1;
-    QTest::newRow("firmware update") << QStringList { "update", "30720005", "@vc1.bin", "--password", "5555" } << 0;
+    for (const bool russian : { false, true }) {
+        const auto row = [russian](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(
+                       QString::fromLatin1(name), russian ? QStringLiteral("Russian") : QStringLiteral("reversed"))))
+                << russian;
+        };
+        row("get") << (QStringList { "get", "10250001", "--settings" } + root) << 0;
+        row("set, applied") << (QStringList { "set", "10250001", "--value", "104=120" } + root) << 0;
+        row("wrong password") << QStringList { "get", "10250001", "--password", "0000" } << 4;
+        row("a value out of range") << (QStringList { "set", "10250001", "--value", "104=5" } + root) << 2;
+        row("not found") << (QStringList { "get", "99999", "--timeout", "2" } + root) << 3;
+        row("command fails") << (QStringList { "run", "10250001", "301", "--simulator", "@failing" } + root) << 1;
+        row("firmware update") << QStringList { "update", "30720005", "@vc1.bin", "--password", "5555" } << 0;
+    }
 }
 
 void TestVkConfigTranslated::exitCodes()
 {
+    QFETCH(bool, russian);
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
+    QTranslator *translator = russian ? static_cast<QTranslator *>(&_russian) : &_reversing;
+    QVERIFY(QCoreApplication::installTranslator(translator));
+    const auto removeTranslator = qScopeGuard([translator]() { QCoreApplication::removeTranslator(translator); });
+    const QString refused = QCoreApplication::translate("configurator::GuiQmlHandler", "Access denided");
+    QCOMPARE(refused, russian ? QStringLiteral("Доступ запрещён") : QStringLiteral("«dedined sseccA»"));
     QStringList full { QStringLiteral("vk-config"), QStringLiteral("--app-settings"),
         _home.filePath(QStringLiteral("settings.cfg")) };
     if (!arguments.contains(QStringLiteral("--simulator")))

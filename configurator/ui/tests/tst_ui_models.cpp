@@ -390,6 +390,11 @@ void TestUiModels::timesAndBitsAsText()
     QCOMPARE(ElementInput::displayName(*named, QStringLiteral("ru_RU"), true, true), QStringLiteral("Flow (ru)"));
     QCOMPARE(ElementInput::displayName(*named, QStringLiteral("de_DE"), true, true), QStringLiteral("Flow"));
     QCOMPARE(ElementInput::displayName(*named, QStringLiteral("de_DE"), true, false), QStringLiteral("Flow (ru)"));
+    // A device that gives no Russian name ("Speed*") is named in English in Russian too.
+    P::Element speed;
+    speed.nameEn = QStringLiteral("Speed");
+    const E withoutRussian(speed);
+    QCOMPARE(ElementInput::displayName(withoutRussian, QStringLiteral("ru_RU"), true, false), QStringLiteral("Speed"));
     QVERIFY(ElementInput::isCommand(makeElement({ 1, P::Types::SlaveCommand }).get()));
     QVERIFY(ElementInput::isCommand(makeElement({ 1, P::Types::AppCommands }).get()));
     QVERIFY(!ElementInput::isCommand(makeElement({ 1, P::Types::SlaveState }).get()));

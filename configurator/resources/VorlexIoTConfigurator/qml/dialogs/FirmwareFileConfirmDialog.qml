@@ -14,10 +14,9 @@ Dialog {
 
     function setFields(name, version, filePath) {
         path = filePath
-        let text = "Selected file [" + filePath + "]"
-        if (version.length > 0)
-            text += " version " + version
-        question.text = qsTr("%1. Start to firmware update?").arg(text)
+        const file = version.length > 0 ? qsTr("Selected file [%1] version %2").arg(filePath).arg(version)
+                                        : qsTr("Selected file [%1]").arg(filePath)
+        question.text = qsTr("%1. Start to firmware update?").arg(file)
     }
 
     objectName: "firmwareConfirmDialog"

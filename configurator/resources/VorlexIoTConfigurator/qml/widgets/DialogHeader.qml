@@ -3,11 +3,12 @@ import QtQuick.Controls
 import QtQuick.Controls.Material
 import VorlexIoTConfigurator
 
-// The title line of a dialog, in plain text (a dialog's own title label would read markup).
+// The title of a dialog, in plain text (a dialog's own title label would read markup). A title wider
+// than the dialog goes on in a second line.
 PlainLabel {
     font.pixelSize: VkConstants.kDialogTitleFontSize
     font.bold: true
-    elide: Text.ElideRight
+    wrapMode: Text.Wrap
     padding: 24
     bottomPadding: 0
     color: Material.primary
