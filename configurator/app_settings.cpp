@@ -62,6 +62,7 @@ const QList<AppSettings::Row> &AppSettings::rows()
         row(InterfaceLanguage, "Interface language", "Язык интерфейса", DataTypes::TEnum, 1, int(0), 0,
             { QString::fromUtf8(kLanguageEntries[0]), QString::fromUtf8(kLanguageEntries[1]),
                 QString::fromUtf8(kLanguageEntries[2]) }),
+        row(ConsoleLines, "Console lines", "Строк в консоли", DataTypes::TUinteger, 4, int(100000), 10000000),
     };
     return table;
 }
@@ -142,6 +143,12 @@ int AppSettings::bootloaderConnectionDelayMs()
 bool AppSettings::startUpdateAfterReceive()
 {
     return read(StartUpdateAfterReceive).toInt() > 0;
+}
+
+int AppSettings::consoleLines()
+{
+    const qint64 lines = read(ConsoleLines).toLongLong();
+    return int(qBound<qint64>(kMinConsoleLines, lines, std::numeric_limits<int>::max()));
 }
 
 } // namespace configurator

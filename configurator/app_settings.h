@@ -12,7 +12,7 @@ class VkInterfaceElement;
 
 namespace configurator {
 
-// The program's own settings: seven rows shown on the application settings page through the same
+// The program's own settings: eight rows shown on the application settings page through the same
 // element objects as device values, kept in the encrypted settings store under "setting/app<id>".
 class AppSettings
 {
@@ -25,6 +25,7 @@ public:
         FirmwareUpdateServer = 4,
         StartUpdateAfterReceive = 5,
         InterfaceLanguage = 6, // an InterfaceLanguage::Choice, used from the next start on
+        ConsoleLines = 7, // the most lines the debug console keeps
     };
 
     struct Row
@@ -33,7 +34,7 @@ public:
         QVariant defaultValue;
     };
 
-    // The seven rows, in id order (built once).
+    // The eight rows, in id order (built once).
     static const QList<Row> &rows();
 
     // "setting/app<id>".
@@ -63,6 +64,9 @@ public:
     // The wait after a restart into the bootloader: seconds × 1000, or 10 ms for 0 seconds or less.
     static int bootloaderConnectionDelayMs();
     static bool startUpdateAfterReceive();
+    // The most lines the debug console keeps: the stored number, at least kMinConsoleLines.
+    static int consoleLines();
+    static constexpr int kMinConsoleLines = 100;
 };
 
 } // namespace configurator

@@ -41,8 +41,8 @@ void TestAppSettings::freshEditRestart()
     QVERIFY(EncryptedSettings::createInstance(file(), kKey));
     QObject core;
     QList<VkInterfaceElement *> elements = AppSettings::createElements(&core);
-    QCOMPARE(elements.size(), 7);
-    const QVariantList fresh = { 0, QStringLiteral("7391"), 0, 7u, QStringLiteral("server_address"), 1, 0 };
+    QCOMPARE(elements.size(), 8);
+    const QVariantList fresh = { 0, QStringLiteral("7391"), 0, 7u, QStringLiteral("server_address"), 1, 0, 100000u };
     for (int i = 0; i < elements.size(); ++i) {
         const VkInterfaceElement *element = elements.at(i);
         QCOMPARE(element->id(), i);
@@ -106,6 +106,8 @@ void TestAppSettings::readers_data()
     QTest::newRow("timestamp on") << int(AppSettings::DebugTimestamp) << QVariant(1) << QVariant(true);
     QTest::newRow("start after receive off")
         << int(AppSettings::StartUpdateAfterReceive) << QVariant(0) << QVariant(false);
+    QTest::newRow("console lines") << int(AppSettings::ConsoleLines) << QVariant(5000u) << QVariant(5000);
+    QTest::newRow("console lines at least 100") << int(AppSettings::ConsoleLines) << QVariant(3u) << QVariant(100);
 }
 
 void TestAppSettings::readers()
@@ -120,6 +122,7 @@ void TestAppSettings::readers()
     case AppSettings::DefaultPassword: actual = AppSettings::defaultPassword(); break;
     case AppSettings::BootloaderConnectionTimeout: actual = AppSettings::bootloaderConnectionDelayMs(); break;
     case AppSettings::DebugTimestamp: actual = AppSettings::debugTimestamp(); break;
+    case AppSettings::ConsoleLines: actual = AppSettings::consoleLines(); break;
     default: actual = AppSettings::startUpdateAfterReceive();
     }
     QCOMPARE(actual, expected);

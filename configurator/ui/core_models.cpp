@@ -1,6 +1,7 @@
 #include "configurator/ui/core_models.h"
 
 #include "configurator/gui_qml_handler.h"
+#include "configurator/app_settings.h"
 
 #include <QDebug>
 
@@ -55,7 +56,7 @@ CoreModels::CoreModels(GuiQmlHandler *core, QObject *parent)
                                   .arg(element->id())
                                   .arg(element->nameEn())
                                   .arg(int(element->dataType()));
-        _appSettings.append(element, true);
+        appendAppSetting(element);
     });
     connect(core, &G::appCoreRemoveAllStandartCmd, this, [this]() { _standardCommands.clear(); });
     connect(core, &G::appCoreAddStandartCmd, this,
@@ -89,9 +90,19 @@ CoreModels::CoreModels(GuiQmlHandler *core, QObject *parent)
 
     // What the core holds already (the application settings are made once per run).
     for (VkInterfaceElement *element : core->appSettingsElements())
-        _appSettings.append(element, true);
+        appendAppSetting(element);
     if (!core->debugText().isEmpty())
         _debugLines.appendText(core->debugText());
+}
+
+void CoreModels::appendAppSetting(VkInterfaceElement *element)
+{
+    _appSettings.append(element, true);
+    if (element->id() != AppSettings::ConsoleLines)
+        return;
+    _debugLines.setMaxLines(AppSettings::consoleLines());
+    connect(element, &VkInterfaceElement::changedData, &_debugLines,
+        [this]() { _debugLines.setMaxLines(AppSettings::consoleLines()); });
 }
 
 void CoreModels::route(bool isRoot, VkInterfaceElement *element)

@@ -71,6 +71,8 @@ signals:
 
 private:
     void route(bool isRoot, VkInterfaceElement *element);
+    // A row of the application settings page; the console follows its line limit as it changes.
+    void appendAppSetting(VkInterfaceElement *element);
     void enablePage(int elementType);
     void setPages(int pages);
 
