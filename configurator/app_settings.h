@@ -62,6 +62,12 @@ public:
     // The wait after a restart into the bootloader: seconds × 1000, or 10 ms for 0 seconds or less.
     static int bootloaderConnectionDelayMs();
     static bool startUpdateAfterReceive();
+
+    // The serial number of the device the user connected to last (kept under
+    // "setting/lastConnectedSerial", not a row of the page); empty when there was none, or without
+    // a settings store.
+    static QString lastConnectedSerial();
+    static void storeLastConnectedSerial(const QString &serial);
 };
 
 } // namespace configurator

@@ -48,7 +48,7 @@ GuiQmlHandler *GuiQmlHandler::instance()
     return s_instance;
 }
 
-GuiQmlHandler::GuiQmlHandler()
+GuiQmlHandler::GuiQmlHandler() : _lastConnectedSerial(AppSettings::lastConnectedSerial())
 {
     bindViewState();
 }
