@@ -47,7 +47,7 @@ public:
 
     // How many of kMaxBars bars a signal of `rssi` dBm fills: -60 and stronger 4, down to 1 above -90;
     // weaker signals, and an unmeasured one (0), none.
-    Q_INVOKABLE static int signalBars(int rssi);
+    static int signalBars(int rssi);
 
     int count() const { return int(_shown.size()); }
     QString filter() const { return _filter; }

@@ -749,8 +749,8 @@ void TestUiModels::deviceListGreysSilentDevices()
     list.addElement(QStringLiteral("GW-4 Gateway-20480017 [v1.7]"), QStringLiteral("u2"));
     list.heard(QStringLiteral("u1"), QStringLiteral("10250001"), -60);
     list.heard(QStringLiteral("u2"), QStringLiteral("20480017"), -70);
-    const auto role = [&list](const char *uuid, int role) {
-        return list.data(list.index(list.rowOf(QString::fromLatin1(uuid))), role);
+    const auto role = [&list](const char *uuid, int which) {
+        return list.data(list.index(list.rowOf(QString::fromLatin1(uuid))), which);
     };
     QVERIFY(role("u2", DeviceListModel::LastConnectedRole).toBool());
     QVERIFY(!role("u1", DeviceListModel::LastConnectedRole).toBool());
