@@ -151,4 +151,24 @@ int AppSettings::consoleLines()
     return int(qBound<qint64>(kMinConsoleLines, lines, std::numeric_limits<int>::max()));
 }
 
+namespace {
+const QString kLastConnectedSerialKey = QStringLiteral("setting/lastConnectedSerial");
+}
+
+QString AppSettings::lastConnectedSerial()
+{
+    EncryptedSettings *settings = EncryptedSettings::instance();
+    return settings ? settings->value(kLastConnectedSerialKey).toString() : QString();
+}
+
+void AppSettings::storeLastConnectedSerial(const QString &serial)
+{
+    EncryptedSettings *settings = EncryptedSettings::instance();
+    if (!settings) {
+        return_codes::logBadResult(ReturnCode::ErrInvalidHandler);
+        return;
+    }
+    return_codes::logIfError(settings->setValue(kLastConnectedSerialKey, serial));
+}
+
 } // namespace configurator

@@ -67,6 +67,12 @@ public:
     // The most lines the debug console keeps: the stored number, at least kMinConsoleLines.
     static int consoleLines();
     static constexpr int kMinConsoleLines = 100;
+
+    // The serial number of the device the user connected to last (kept under
+    // "setting/lastConnectedSerial", not a row of the page); empty when there was none, or without
+    // a settings store.
+    static QString lastConnectedSerial();
+    static void storeLastConnectedSerial(const QString &serial);
 };
 
 } // namespace configurator

@@ -49,7 +49,7 @@ GuiQmlHandler *GuiQmlHandler::instance()
     return s_instance;
 }
 
-GuiQmlHandler::GuiQmlHandler()
+GuiQmlHandler::GuiQmlHandler() : _lastConnectedSerial(AppSettings::lastConnectedSerial())
 {
     bindViewState();
 }

@@ -13,6 +13,7 @@
 #include "v_protocol/t_auth_response.h"
 #include "v_protocol/t_file_table.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -61,6 +62,8 @@ class GuiQmlHandler : public event_core::ITopicSubscriber
     Q_PROPERTY(QString progressText READ progressText NOTIFY progressChanged)
     Q_PROPERTY(bool deviceFilesVisible READ areDeviceFilesVisible NOTIFY deviceFilesVisibleChanged)
     Q_PROPERTY(bool discovering READ isDiscovering NOTIFY discoveringChanged)
+    // The serial number of the device connected last, in this run or an earlier one (empty: none).
+    Q_PROPERTY(QString lastConnectedSerial READ lastConnectedSerial NOTIFY lastConnectedSerialChanged)
 
 public:
     enum EStandardCommands {
@@ -215,6 +218,13 @@ public:
     QString progressText() const { return _view.progressText; }
     bool areDeviceFilesVisible() const { return _view.deviceFilesVisible; }
     bool isDiscovering() const { return _view.discovering; }
+    QString lastConnectedSerial() const { return _lastConnectedSerial; }
+
+    // A device of the list not heard for this long is lost: forgotten, and appCoreBleDeviceLost.
+    static constexpr int kDeviceLostAfterMs = 30000;
+    int deviceLostAfterMs() const { return _deviceLostAfterMs; }
+    // Tests shorten it.
+    void setDeviceLostAfterMs(int ms);
 
     // Read-only views for front ends and tests.
     // A device was picked and its connection is not over (authenticated or on its way).
@@ -260,6 +270,9 @@ signals:
     void appCoreBleDiscoveryStateChanged(bool enable);
     void appCoreBleDeviceDiscovered(QString name, QString uuid);
     void appCoreBleDeviceLost(QString uuid);
+    // Every advertisement of a listed device (after its appCoreBleDeviceDiscovered): its serial
+    // number in decimal and the signal strength it was received at, in dBm (0: not measured).
+    void appCoreBleDeviceHeard(QString uuid, QString serial, int rssi);
     void appCorePasswordRequest();
     void appCoreUpdateConnStatus(QString connStatus, bool connected, bool isApplication);
     void appCoreHeaderText(QString headerText);
@@ -307,6 +320,7 @@ signals:
     void progressChanged();
     void deviceFilesVisibleChanged();
     void discoveringChanged();
+    void lastConnectedSerialChanged();
 
 public slots:
     void appStateChanged(Qt::ApplicationState state);
@@ -495,6 +509,8 @@ private:
     void appendConnectChain();
     void startDiscovery();
     void stopDiscovery();
+    // Forgets the listed devices not heard for deviceLostAfterMs, each with appCoreBleDeviceLost.
+    void forgetSilentDevices();
     void deleteInterfaceElements();
     void deleteFileElements();
     void applyDataElementsFile(const v_protocol::TFileWithDataElements &file);
@@ -551,6 +567,12 @@ private:
     v_protocol::TFileTable _fileTable;
     QMap<int, VkFileInfoElement *> _fileElements;
     QHash<QString, device_manager::DeviceDiscoveryInfo> _discoveredDevices;
+    // When each of them was heard last, on _heardClock (ms).
+    QHash<QString, qint64> _heardAtMs;
+    QElapsedTimer _heardClock;
+    QTimer *_silentDevicesTimer = nullptr;
+    int _deviceLostAfterMs = kDeviceLostAfterMs;
+    QString _lastConnectedSerial;
 
     struct OpenAction
     {

@@ -175,9 +175,11 @@ void GuiQmlHandler::onDeviceDiscovered(dm::DeviceManagerDeviceDiscoveredMessage 
         if (key.isEmpty())
             key = QUuid::createUuid().toString(QUuid::WithoutBraces);
         _discoveredDevices.insert(key, discovered);
+        _heardAtMs.insert(key, _heardClock.elapsed());
         emit appCoreBleDeviceDiscovered(record.displayText()
                 + QStringLiteral(" [v%1.%2]").arg(record.FirmwareVersion.Major).arg(record.FirmwareVersion.Minor),
             key);
+        emit appCoreBleDeviceHeard(key, QString::number(record.Serial), discovered.rssi);
         return;
     }
     const QVariantList args = _currentTask->extraArgs();
@@ -274,6 +276,12 @@ void GuiQmlHandler::onDeviceAuthSuccessed(dm::DeviceAuthSuccessedMessage message
             emit appCoreClearDebugText();
             _debugConsole.clear();
             _lastLoggedSerial = record.Serial;
+        }
+        const QString serial = QString::number(record.Serial);
+        if (serial != _lastConnectedSerial) {
+            _lastConnectedSerial = serial;
+            AppSettings::storeLastConnectedSerial(serial);
+            emit lastConnectedSerialChanged();
         }
         appendDebugText(QStringLiteral("%1 CONNECT to device: %2 - %3.%4 Serial: %5%6\n")
                             .arg(kAppPrefix, record.Name)

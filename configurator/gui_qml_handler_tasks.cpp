@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
+#include <QTimer>
 #include <QUuid>
 #include <QtEndian>
 
@@ -60,12 +61,45 @@ void GuiQmlHandler::storePassword(const QString &password)
 void GuiQmlHandler::startDiscovery()
 {
     _discoveredDevices.clear();
+    _heardAtMs.clear();
+    _heardClock.start();
+    if (!_silentDevicesTimer) {
+        _silentDevicesTimer = new QTimer(this);
+        connect(_silentDevicesTimer, &QTimer::timeout, this, &GuiQmlHandler::forgetSilentDevices);
+    }
+    // A tenth of the age, at most a second: a device goes at most that much late.
+    _silentDevicesTimer->start(qBound(10, _deviceLostAfterMs / 10, 1000));
     publishMessage(new dm::DeviceManagerCmdStartDiscovery({ device_manager::DiscoveryState::Active }));
 }
 
 void GuiQmlHandler::stopDiscovery()
 {
+    if (_silentDevicesTimer)
+        _silentDevicesTimer->stop();
     publishMessage(new dm::DeviceManagerCmdStartDiscovery({ device_manager::DiscoveryState::Inactive }));
+}
+
+void GuiQmlHandler::setDeviceLostAfterMs(int ms)
+{
+    _deviceLostAfterMs = qMax(1, ms);
+    if (_silentDevicesTimer && _silentDevicesTimer->isActive())
+        _silentDevicesTimer->start(qBound(10, _deviceLostAfterMs / 10, 1000));
+}
+
+void GuiQmlHandler::forgetSilentDevices()
+{
+    const qint64 now = _heardClock.elapsed();
+    for (auto it = _heardAtMs.begin(); it != _heardAtMs.end();) {
+        if (now - it.value() < _deviceLostAfterMs) {
+            ++it;
+            continue;
+        }
+        const QString uuid = it.key();
+        it = _heardAtMs.erase(it);
+        _discoveredDevices.remove(uuid);
+        qDebug() << "Device not heard for" << _deviceLostAfterMs << "ms, lost:" << uuid;
+        emit appCoreBleDeviceLost(uuid);
+    }
 }
 
 void GuiQmlHandler::disconnectRoutine()

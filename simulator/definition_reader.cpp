@@ -359,9 +359,10 @@ ReturnCode DefinitionReader::fromJson(const QJsonObject &json, DeviceDefinition 
     if (reader.ok() && !addressPattern.match(definition.address).hasMatch())
         reader.fail(QStringLiteral("address"), QStringLiteral("expected six hexadecimal pairs separated by \":\""));
     const JsonReader advertisement = reader.child(QStringLiteral("advertisement"));
-    advertisement.allowOnly({ "companyId", "extraHex" });
+    advertisement.allowOnly({ "companyId", "extraHex", "rssi" });
     definition.companyId = quint16(advertisement.integer(QStringLiteral("companyId"), 0, 0xFFFF, 0xFFFF));
     definition.advertisementExtra = advertisement.hex(QStringLiteral("extraHex"));
+    definition.rssi = qint16(advertisement.integer(QStringLiteral("rssi"), -127, -1, SimulatedAdvertisement::kDefaultRssi));
     definition.link = readLink(reader.child(QStringLiteral("link")));
 
     const QString startMode = reader.text(QStringLiteral("startMode"), QStringLiteral("application"));

@@ -68,6 +68,7 @@ SimulatedAdvertisement DeviceDefinition::advertisement(
     advertisement.name = firmware.name;
     advertisement.address = address;
     advertisement.companyId = companyId;
+    advertisement.rssi = rssi;
     advertisement.manufacturerData = SimulatedAdvertisement::manufacturerDataOf(
         serial, modelId, version, hardwareVersion, firmware.appType, advertisementExtra);
     return advertisement;

@@ -115,6 +115,7 @@ struct DeviceDefinition
     QString address;
     quint16 companyId = SimulatedAdvertisement::kTestCompanyId;
     QByteArray advertisementExtra;
+    qint16 rssi = SimulatedAdvertisement::kDefaultRssi; // dBm at which the scanner hears the device
     LinkModel link;
     bool startsInBootloader = false;
     FirmwareDefinition application;

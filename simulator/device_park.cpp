@@ -6,6 +6,7 @@ DevicePark::DevicePark(const DeviceCatalog &catalog)
 {
     for (const DeviceDefinition &definition : catalog.definitions())
         _engines.push_back(std::make_unique<DeviceEngine>(definition));
+    _air.resize(_engines.size());
 }
 
 int DevicePark::size() const
@@ -17,9 +18,35 @@ QList<SimulatedAdvertisement> DevicePark::advertisements() const
 {
     std::lock_guard<std::mutex> lock(_mutex);
     QList<SimulatedAdvertisement> result;
-    for (const auto &engine : _engines)
-        result.append(engine->advertisement());
+    for (size_t i = 0; i < _engines.size(); ++i) {
+        if (!_air[i].advertising)
+            continue;
+        SimulatedAdvertisement advertisement = _engines[i]->advertisement();
+        if (_air[i].rssi)
+            advertisement.rssi = *_air[i].rssi;
+        result.append(advertisement);
+    }
     return result;
+}
+
+bool DevicePark::setRssi(const QString &address, qint16 rssi)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    const int index = indexOf(address);
+    if (index < 0)
+        return false;
+    _air[size_t(index)].rssi = rssi;
+    return true;
+}
+
+bool DevicePark::setAdvertising(const QString &address, bool advertising)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    const int index = indexOf(address);
+    if (index < 0)
+        return false;
+    _air[size_t(index)].advertising = advertising;
+    return true;
 }
 
 bool DevicePark::withEngine(const QString &address, const std::function<void(DeviceEngine &)> &work)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace simulator {
@@ -29,8 +30,15 @@ public:
 
     int size() const;
 
-    // What each device advertises now, in catalog order.
+    // What each device that advertises advertises now, in catalog order, with the signal strength
+    // the scanner hears it at.
     QList<SimulatedAdvertisement> advertisements() const;
+
+    // The radio side, as a test moves the engineer about: the signal strength of the device with
+    // this address (instead of its definition's), and whether it advertises at all (a device that
+    // stops is no longer heard until it resumes). False when no device has the address.
+    bool setRssi(const QString &address, qint16 rssi);
+    bool setAdvertising(const QString &address, bool advertising);
 
     // Runs `work` on the engine of the device with this Bluetooth address (case-insensitive) under
     // the park's lock and returns true; false when no device has the address. `work` must not call
@@ -40,8 +48,16 @@ public:
 private:
     int indexOf(const QString &address) const;
 
+    // How the scanner hears a device, beside the device itself.
+    struct Air
+    {
+        std::optional<qint16> rssi; // the definition's when unset
+        bool advertising = true;
+    };
+
     mutable std::mutex _mutex;
     std::vector<std::unique_ptr<DeviceEngine>> _engines;
+    std::vector<Air> _air; // by engine
 };
 
 } // namespace simulator

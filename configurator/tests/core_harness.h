@@ -57,6 +57,7 @@ public:
         record("appCoreSetApplicationName", core, &G::appCoreSetApplicationName);
         record("appCoreBleDiscoveryStateChanged", core, &G::appCoreBleDiscoveryStateChanged);
         record("appCoreBleDeviceDiscovered", core, &G::appCoreBleDeviceDiscovered);
+        record("appCoreBleDeviceLost", core, &G::appCoreBleDeviceLost);
         record("appCorePasswordRequest", core, &G::appCorePasswordRequest);
         record("appCoreUpdateConnStatus", core, &G::appCoreUpdateConnStatus);
         record("appCoreHeaderText", core, &G::appCoreHeaderText);
@@ -156,7 +157,7 @@ public:
         cut = std::make_shared<simulator::SimulatedDeviceInterface::LinkCut>();
         device_manager::InterfaceManager::setInterfaceFactory(simulator::SimulatedDeviceInterface::factory(park, cut));
         device_manager::DiscoveryManager::setDiscoveryFactory(
-            simulator::SimulatedDeviceDiscovery::factory(park, std::chrono::milliseconds(20)));
+            discoveryFactory ? discoveryFactory : simulator::SimulatedDeviceDiscovery::factory(park, advertisingInterval));
         device_manager::VkDevice::setDefaultTaskTimeouts(timeouts);
         core = GuiQmlHandler::createInstance();
         recorder = std::make_unique<SignalRecorder>(core);
@@ -283,6 +284,11 @@ public:
         }
         return nullptr;
     }
+
+    // How often every simulated device advertises; a scanner of the test's own instead (made after
+    // `park`, which it may use). Both set before start().
+    std::chrono::milliseconds advertisingInterval { 20 };
+    device_manager::DiscoveryManager::DiscoveryFactory discoveryFactory;
 
     QTemporaryDir dir;
     QPointer<GuiQmlHandler> core;

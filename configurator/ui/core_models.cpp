@@ -85,6 +85,11 @@ CoreModels::CoreModels(GuiQmlHandler *core, QObject *parent)
             _devices.addElement(name, uuid);
     });
     connect(core, &G::appCoreBleDeviceLost, this, [this](const QString &uuid) { _devices.removeElement(uuid); });
+    // Only rows the list took are updated: a closed list stays empty.
+    connect(core, &G::appCoreBleDeviceHeard, &_devices, &DeviceListModel::heard);
+    _devices.setLastConnectedSerial(core->lastConnectedSerial());
+    connect(core, &G::lastConnectedSerialChanged, this,
+        [this]() { _devices.setLastConnectedSerial(_core->lastConnectedSerial()); });
     connect(core, &G::appCoreDebugText, this, [this](const QString &text) { _debugLines.appendText(text); });
     connect(core, &G::appCoreClearDebugText, this, [this]() { _debugLines.clear(); });
 

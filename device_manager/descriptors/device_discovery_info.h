@@ -10,13 +10,18 @@
 namespace device_manager {
 
 // What is known of a device found by discovery: the link it is reached through (type BLE and an
-// empty uuid until an interface was created for it) and the device's identity record.
+// empty uuid until an interface was created for it), the device's identity record, and how strongly
+// the advertisement that reported it was received. The signal strength is a reading of the moment,
+// not part of the device's identity: equality leaves it out.
 struct DeviceDiscoveryInfo
 {
+    static constexpr qint16 kRssiUnknown = 0; // as the platform reports an unmeasured signal
+
     DeviceInterfaceInfo interfaceInfo;
     v_protocol::TSlaveApplication deviceInfo;
+    qint16 rssi = kRssiUnknown; // dBm
 
-    // {"interfaceInfo": its JSON, "deviceInfo": the TSlaveApplication JSON}
+    // {"interfaceInfo": its JSON, "deviceInfo": the TSlaveApplication JSON, "rssi": dBm when measured}
     QJsonObject toJson() const;
 
     friend bool operator==(const DeviceDiscoveryInfo &a, const DeviceDiscoveryInfo &b)

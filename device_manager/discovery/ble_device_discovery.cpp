@@ -16,7 +16,8 @@ void BleDeviceDiscovery::afterThreadStarted()
     connect(_agent, &QBluetoothDeviceDiscoveryAgent::deviceDiscovered, this, &BleDeviceDiscovery::_deviceDiscovered);
     connect(_agent, &QBluetoothDeviceDiscoveryAgent::errorOccurred, this, &BleDeviceDiscovery::_deviceScanError);
     connect(_agent, &QBluetoothDeviceDiscoveryAgent::finished, this, &BleDeviceDiscovery::_restartHWDiscovery);
-    // Which fields changed does not matter: every update is one more sighting.
+    // Which fields changed does not matter: every update is one more sighting, with the signal
+    // strength (RssiUpdate) the platform measured for it.
     connect(_agent, &QBluetoothDeviceDiscoveryAgent::deviceUpdated, this,
         [this](const QBluetoothDeviceInfo &info, QBluetoothDeviceInfo::Fields) { _deviceInfoUpdated(info); });
 

@@ -47,6 +47,7 @@ std::optional<DeviceDiscoveryInfo> SightedDevices::sight(const QBluetoothDeviceI
     discovered.interfaceInfo.type = InterfaceType::BLE;
     discovered.interfaceInfo.maximumPacketSize = -1;
     discovered.deviceInfo = *record;
+    discovered.rssi = info.rssi();
     return discovered;
 }
 

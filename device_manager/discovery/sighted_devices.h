@@ -29,7 +29,8 @@ public:
 
     // One advertisement. Ignored unless `info` is valid, describes a Bluetooth LE only device and
     // carries our manufacturer data (parseAdvertisement). Returns the descriptor to report (type BLE,
-    // no uuid, packet size unknown) from the device's second sighting on, nothing before.
+    // no uuid, packet size unknown, the signal strength of this advertisement) from the device's
+    // second sighting on, nothing before.
     std::optional<DeviceDiscoveryInfo> sight(const QBluetoothDeviceInfo &info);
 
     // The description of a reported device, found by model id and serial; an invalid one when the

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 class TestDevicePark : public QObject
@@ -13,6 +14,7 @@ class TestDevicePark : public QObject
 private slots:
     void oneEnginePerDefinition();
     void stateOutlivesTheConnection();
+    void signalStrengthAndSilence();
     void concurrentUseOfOneDevice();
 };
 
@@ -59,6 +61,34 @@ void TestDevicePark::stateOutlivesTheConnection()
         if (advert.address == definition.address)
             QVERIFY(!(advert == definition.advertisement()));
     }
+}
+
+void TestDevicePark::signalStrengthAndSilence()
+{
+    simulator::DevicePark park(sim_test::shipped());
+    const simulator::DeviceDefinition fm200 = sim_test::device(QStringLiteral("fm200"));
+    const auto rssiOf = [&](const QString &address) -> std::optional<qint16> {
+        for (const simulator::SimulatedAdvertisement &advert : park.advertisements()) {
+            if (advert.address == address)
+                return advert.rssi;
+        }
+        return std::nullopt;
+    };
+    // Each shipped device is heard at the strength its definition gives.
+    QCOMPARE(rssiOf(fm200.address), std::optional<qint16>(-52));
+    QCOMPARE(rssiOf(sim_test::device(QStringLiteral("vc1")).address), std::optional<qint16>(-78));
+
+    QVERIFY(park.setRssi(fm200.address.toLower(), -91));
+    QCOMPARE(rssiOf(fm200.address), std::optional<qint16>(-91));
+    // Silent, it is missing from the air; the others are not.
+    QVERIFY(park.setAdvertising(fm200.address, false));
+    QCOMPARE(rssiOf(fm200.address), std::nullopt);
+    QCOMPARE(park.advertisements().size(), park.size() - 1);
+    // Back again, as it was.
+    QVERIFY(park.setAdvertising(fm200.address, true));
+    QCOMPARE(rssiOf(fm200.address), std::optional<qint16>(-91));
+    QVERIFY(!park.setRssi(QStringLiteral("00:00:00:00:00:00"), -50));
+    QVERIFY(!park.setAdvertising(QStringLiteral("00:00:00:00:00:00"), false));
 }
 
 void TestDevicePark::concurrentUseOfOneDevice()

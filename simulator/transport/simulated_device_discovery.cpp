@@ -19,12 +19,12 @@ device_manager::DiscoveryManager::DiscoveryFactory SimulatedDeviceDiscovery::fac
     };
 }
 
-QBluetoothDeviceInfo SimulatedDeviceDiscovery::deviceInfoOf(const SimulatedAdvertisement &advertisement, qint16 rssi)
+QBluetoothDeviceInfo SimulatedDeviceDiscovery::deviceInfoOf(const SimulatedAdvertisement &advertisement)
 {
     QBluetoothDeviceInfo info(QBluetoothAddress(advertisement.address), advertisement.name, 0);
     info.setCoreConfigurations(QBluetoothDeviceInfo::LowEnergyCoreConfiguration);
     info.setManufacturerData(advertisement.companyId, advertisement.manufacturerData);
-    info.setRssi(rssi);
+    info.setRssi(advertisement.rssi);
     return info;
 }
 
@@ -52,13 +52,8 @@ void SimulatedDeviceDiscovery::_advertise()
 {
     if (!_park)
         return;
-    const QList<SimulatedAdvertisement> advertisements = _park->advertisements();
-    for (int i = 0; i < advertisements.size(); ++i) {
-        // A little movement in the signal strength, as a real scan shows.
-        const auto rssi = qint16(-48 - 6 * i - int(_sightings % 4));
-        sight(deviceInfoOf(advertisements[i], rssi));
-    }
-    ++_sightings;
+    for (const SimulatedAdvertisement &advertisement : _park->advertisements())
+        sight(deviceInfoOf(advertisement));
 }
 
 } // namespace simulator

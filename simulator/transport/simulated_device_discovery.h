@@ -16,7 +16,7 @@ namespace simulator {
 // A scanner that "receives" the advertisements of the simulated devices of a park. While active it
 // sights every device once per advertising interval (the first time at once), each as the platform
 // would describe it (address, name, LE only, manufacturer data under the advertised company id,
-// RSSI), and feeds it through the same sighting rules as the BLE scanner: reported from the second
+// RSSI as the park says), and feeds it through the same sighting rules as the BLE scanner: reported from the second
 // sighting on. Each sighting reads the device's current advertisement, so a device restarted into
 // its bootloader is seen as such. deviceInfoFor gives the stored description, whose address the
 // simulated interface looks the device up by.
@@ -36,7 +36,7 @@ public:
         std::shared_ptr<DevicePark> park, std::chrono::milliseconds advertisingInterval = kDefaultAdvertisingInterval);
 
     // The platform's description of one received advertisement.
-    static QBluetoothDeviceInfo deviceInfoOf(const SimulatedAdvertisement &advertisement, qint16 rssi);
+    static QBluetoothDeviceInfo deviceInfoOf(const SimulatedAdvertisement &advertisement);
 
 public slots:
     void afterThreadStarted() override;
@@ -51,7 +51,6 @@ private:
     const std::shared_ptr<DevicePark> _park;
     const std::chrono::milliseconds _advertisingInterval;
     QTimer *_advertisingTimer = nullptr;
-    quint32 _sightings = 0;
 };
 
 } // namespace simulator

@@ -92,6 +92,9 @@ private slots:
     void debugLines();
     void debugSelectionAndCopy();
     void deviceList();
+    void deviceListOrderAndFilter_data();
+    void deviceListOrderAndFilter();
+    void deviceListGreysSilentDevices();
 };
 
 void TestUiModels::numbersAreClamped_data()
@@ -649,6 +652,126 @@ void TestUiModels::deviceList()
     QCOMPARE(devices.uuidAt(3), QString());
     devices.clearContent();
     QCOMPARE(devices.count(), 0);
+
+    // Signal bars at their edges.
+    const QList<QPair<int, int>> bars { { -30, 4 }, { -60, 4 }, { -61, 3 }, { -70, 3 }, { -71, 2 }, { -80, 2 },
+        { -81, 1 }, { -89, 1 }, { -90, 0 }, { -120, 0 }, { 0, 0 } };
+    for (const auto &[rssi, expected] : bars)
+        QVERIFY2(DeviceListModel::signalBars(rssi) == expected, qPrintable(QString::number(rssi)));
+}
+
+namespace {
+
+// uuid, rssi
+using Sightings = QList<QPair<QString, int>>;
+
+} // namespace
+
+void TestUiModels::deviceListOrderAndFilter_data()
+{
+    QTest::addColumn<Sightings>("first");
+    QTest::addColumn<Sightings>("then");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("shown");
+
+    const Sightings spread { { "u1", -70 }, { "u2", -50 }, { "u3", -60 } };
+    QTest::newRow("strongest first") << spread << Sightings() << QString() << QStringList { "u2", "u3", "u1" };
+    QTest::newRow("ties keep their arrival order")
+        << Sightings { { "u1", -60 }, { "u2", -60 }, { "u3", -60 } } << Sightings() << QString()
+        << QStringList { "u1", "u2", "u3" };
+    // u1 comes up to u2's strength: u2 was shown first and stays first.
+    QTest::newRow("ties keep the order shown")
+        << spread << Sightings { { "u1", -50 } } << QString() << QStringList { "u2", "u1", "u3" };
+    QTest::newRow("a new strength moves a row")
+        << spread << Sightings { { "u1", -40 }, { "u2", -75 } } << QString() << QStringList { "u1", "u3", "u2" };
+    QTest::newRow("unmeasured last")
+        << Sightings { { "u1", 0 }, { "u2", -95 }, { "u3", -80 } } << Sightings() << QString()
+        << QStringList { "u3", "u2", "u1" };
+    QTest::newRow("serial only") << spread << Sightings() << "3005" << QStringList { "u3" };
+    QTest::newRow("name in any case") << spread << Sightings() << "gw-4" << QStringList { "u2" };
+    QTest::newRow("serial in the name") << spread << Sightings() << "10250001" << QStringList { "u1" };
+    QTest::newRow("filtered rows keep the order")
+        << spread << Sightings { { "u3", -40 } } << "a" << QStringList { "u3", "u2" };
+    QTest::newRow("nothing matches") << spread << Sightings() << "xyz" << QStringList();
+}
+
+void TestUiModels::deviceListOrderAndFilter()
+{
+    QFETCH(Sightings, first);
+    QFETCH(Sightings, then);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, shown);
+
+    // The advertised name carries the serial number, except for the valve's here.
+    const QHash<QString, QPair<QString, QString>> devices {
+        { "u1", { "FM-200 Flow-10250001 [v2.4]", "10250001" } },
+        { "u2", { "GW-4 Gateway-20480017 [v1.7]", "20480017" } },
+        { "u3", { "VC-1 Valve", "30050005" } },
+    };
+    DeviceListModel list;
+    const auto order = [&list]() {
+        QStringList uuids;
+        for (int row = 0; row < list.count(); ++row)
+            uuids << list.uuidAt(row);
+        return uuids;
+    };
+    for (const auto &[uuid, rssi] : first) {
+        list.addElement(devices.value(uuid).first, uuid);
+        list.heard(uuid, devices.value(uuid).second, rssi);
+    }
+    // Rows wait in their arrival order until the list is put in order.
+    QStringList arrived;
+    for (const auto &sighting : first)
+        arrived << sighting.first;
+    QCOMPARE(order(), arrived);
+    list.refresh();
+    const QStringList before = order();
+    for (const auto &[uuid, rssi] : then)
+        list.heard(uuid, devices.value(uuid).second, rssi);
+    // A new strength moves nothing before the next ordering either.
+    QCOMPARE(order(), before);
+    list.refresh();
+    list.setFilter(filter);
+    QCOMPARE(order(), shown);
+    QCOMPARE(list.count(), shown.size());
+    for (int row = 0; row < shown.size(); ++row)
+        QCOMPARE(list.rowOf(shown.at(row)), row);
+    // Without the filter every row is back, in the same order.
+    list.setFilter(QString());
+    QCOMPARE(list.count(), 3);
+    QStringList unfiltered = order();
+    unfiltered.removeIf([&](const QString &uuid) { return !shown.contains(uuid); });
+    QCOMPARE(unfiltered, shown);
+}
+
+void TestUiModels::deviceListGreysSilentDevices()
+{
+    DeviceListModel list;
+    list.setStaleAfter(200);
+    list.setResortInterval(20);
+    list.setLastConnectedSerial(QStringLiteral("20480017"));
+    list.addElement(QStringLiteral("FM-200 Flow-10250001 [v2.4]"), QStringLiteral("u1"));
+    list.addElement(QStringLiteral("GW-4 Gateway-20480017 [v1.7]"), QStringLiteral("u2"));
+    list.heard(QStringLiteral("u1"), QStringLiteral("10250001"), -60);
+    list.heard(QStringLiteral("u2"), QStringLiteral("20480017"), -70);
+    const auto role = [&list](const char *uuid, int which) {
+        return list.data(list.index(list.rowOf(QString::fromLatin1(uuid))), which);
+    };
+    QVERIFY(role("u2", DeviceListModel::LastConnectedRole).toBool());
+    QVERIFY(!role("u1", DeviceListModel::LastConnectedRole).toBool());
+    QCOMPARE(role("u2", DeviceListModel::BarsRole).toInt(), 3);
+    QVERIFY(!role("u1", DeviceListModel::StaleRole).toBool());
+    // u1 keeps advertising, u2 falls silent.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&]() {
+            list.heard(QStringLiteral("u1"), QStringLiteral("10250001"), -60);
+            return role("u2", DeviceListModel::StaleRole).toBool();
+        }(),
+        10000);
+    QVERIFY(!role("u1", DeviceListModel::StaleRole).toBool());
+    // Heard again, it is shown as before.
+    list.heard(QStringLiteral("u2"), QStringLiteral("20480017"), -70);
+    QVERIFY(!role("u2", DeviceListModel::StaleRole).toBool());
 }
 
 QTEST_MAIN(TestUiModels)

@@ -185,9 +185,18 @@ void TestDeviceDescriptors::discoveryInfoForms()
     QCOMPARE(json.value("deviceInfo").toObject().value("Name").toString(), QStringLiteral("Sensor"));
     QCOMPARE(json.value("deviceInfo").toObject().value("Serial").toDouble(), 123.0);
 
-    // Identity follows the interface's (packet size aside) and the device record.
+    // A measured signal strength joins both forms.
+    DeviceDiscoveryInfo heard = info;
+    heard.rssi = -67;
+    QCOMPARE(debugForm(heard),
+        QStringLiteral(R"(DeviceDiscoveryInfo[DeviceInterfaceInfo["BLE", uuid: ""], )"
+                       R"(TSlaveApplication[Sensor-123], -67 dBm)"));
+    QCOMPARE(heard.toJson().value("rssi").toInt(), -67);
+
+    // Identity follows the interface's (packet size aside) and the device record, not the signal.
     DeviceDiscoveryInfo other = info;
     other.interfaceInfo.maximumPacketSize = 244;
+    other.rssi = -90;
     QVERIFY(other == info);
     other.deviceInfo.Serial = 124;
     QVERIFY(other != info);

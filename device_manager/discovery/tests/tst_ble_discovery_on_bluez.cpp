@@ -172,6 +172,9 @@ void TestBleDiscoveryOnBluez::publishesOurDevicesFromTheirSecondSighting()
     QCOMPARE(found.deviceInfo.FirmwareVersion.Major, quint8(2));
     QCOMPARE(found.deviceInfo.FirmwareVersion.Minor, quint8(4));
     QCOMPARE(found.interfaceInfo.type, device_manager::InterfaceType::BLE);
+    // The signal strength the platform reported with the update that made the sighting.
+    QCOMPARE(found.rssi, qint16(-58));
+    QCOMPARE(_probe->lastDiscovered(0x1002)->rssi, qint16(-66));
     for (const auto &message : std::as_const(_probe->discovered)) {
         const quint64 serial = message->discoveredDevice.deviceInfo.Serial;
         QVERIFY2(serial == 0x1001 || serial == 0x1002, qPrintable(QString::number(serial, 16)));

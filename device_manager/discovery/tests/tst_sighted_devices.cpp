@@ -113,8 +113,9 @@ void TestSightedDevices::keepsTheDescriptionOfTheSecondSighting()
 {
     SightedDevices sighted;
     sighted.sight(advert(kAddress, ourData(5), -70));
-    sighted.sight(advert(kAddress, ourData(5), -65));
-    sighted.sight(advert(kAddress, ourData(5), -50));
+    QCOMPARE(sighted.sight(advert(kAddress, ourData(5), -65))->rssi, qint16(-65));
+    // Each report carries the signal strength of its own advertisement.
+    QCOMPARE(sighted.sight(advert(kAddress, ourData(5), -50))->rssi, qint16(-50));
     const QBluetoothDeviceInfo kept = sighted.deviceInfoFor(lookup(5));
     QVERIFY(kept.isValid());
     QCOMPARE(kept.address(), QBluetoothAddress(kAddress));

@@ -1,8 +1,11 @@
 // The dialogs and overlays of the window on simulated devices with the real core: the error queue,
-// the busy overlay across a chain of jobs, the device list as devices change, the password field,
-// and a device whose texts look like markup, shown literally everywhere.
+// the busy overlay across a chain of jobs, the device list as devices change (signal strength, order,
+// filter, silent devices, the last one connected), the password field, and a device whose texts look
+// like markup, shown literally everywhere.
 #include "window_harness.h"
 
+#include "configurator/ui/device_list_model.h"
+#include "settings/encrypted_settings.h"
 #include "simulator/protocol_master.h"
 
 #include <QAccessible>
@@ -27,6 +30,7 @@ private slots:
     void errorsOneAfterAnother();
     void busyOverlayDoesNotFlicker();
     void renamedDeviceKeepsItsRow();
+    void deviceListHelpsPickTheRightDevice();
     void passwordTakesFourDigits();
     void deviceTextsAreShownLiterally();
 
@@ -128,7 +132,7 @@ void TestUiDialogs::renamedDeviceKeepsItsRow()
     QTRY_COMPARE_WITH_TIMEOUT(
         _ui.text(_ui.item(rowName, dialog)), QStringLiteral("FM-200 Boot-10250001 [v1.2]"), kWaitMs);
     QCOMPARE(devices->property("count").toInt(), 3);
-    _ui.screenshot(QStringLiteral("device-list"));
+    _ui.screenshot(QStringLiteral("device-list-bootloader"));
 
     // Cancel closes the list and ends the scan.
     const int from = _ui.core.recorder->mark();
@@ -139,6 +143,131 @@ void TestUiDialogs::renamedDeviceKeepsItsRow()
     QCOMPARE(devices->property("count").toInt(), 0);
     QVERIFY(!_ui.core.core->isConnected());
     QCOMPARE(_ui.core.recorder->count("appCorePasswordRequest", from), 0);
+}
+
+void TestUiDialogs::deviceListHelpsPickTheRightDevice()
+{
+    QVERIFY(_ui.start());
+    const simulator::DeviceDefinition &fm200 = shippedDevice("fm200");
+    const simulator::DeviceDefinition &gw4 = shippedDevice("gw4");
+    const simulator::DeviceDefinition &vc1 = shippedDevice("vc1");
+    simulator::DevicePark &park = *_ui.core.park;
+
+    // The engineer worked on fm200 before.
+    QVERIFY(_ui.connect(fm200, QStringLiteral("4711")));
+    QVERIFY(_ui.acknowledge(QStringLiteral("errorDialog")));
+    QVERIFY(_ui.openPageFromMenu(QStringLiteral("menuConnectButton")));
+    QTRY_VERIFY(!_ui.core.core->isConnected());
+    QCOMPARE(EncryptedSettings::instance()->value(QStringLiteral("setting/lastConnectedSerial")).toString(),
+        QString::number(fm200.serial));
+    QVERIFY(_ui.waitOpened(QStringLiteral("busyDialog"), false));
+
+    // Now vc1 is the nearest; fm200 and gw4 are heard equally.
+    QVERIFY(park.setRssi(vc1.address, -45));
+    QVERIFY(park.setRssi(fm200.address, -64));
+    QVERIFY(park.setRssi(gw4.address, -64));
+    const int listFrom = _ui.core.recorder->mark();
+    QVERIFY(_ui.clickName(QStringLiteral("homeConnectButton")));
+    QVERIFY(_ui.waitDeviceRow(vc1));
+    QObject *dialog = _ui.object(QStringLiteral("deviceListDialog"));
+    auto *devices = dialog->property("devices").value<configurator::DeviceListModel *>();
+    QVERIFY(devices);
+    devices->setResortInterval(100);
+    devices->setStaleAfter(1000);
+    QTRY_COMPARE(devices->count(), 3);
+    const auto shown = [&]() {
+        QStringList ids;
+        for (int row = 0; row < devices->count(); ++row) {
+            for (const simulator::DeviceDefinition *device : { &fm200, &gw4, &vc1 }) {
+                if (devices->nameAt(row).contains(QString::number(device->serial)))
+                    ids << device->id;
+            }
+        }
+        return ids;
+    };
+    const auto rowItem = [&](const QString &what, const simulator::DeviceDefinition &device) {
+        for (int row = 0; row < devices->count(); ++row) {
+            if (devices->nameAt(row).contains(QString::number(device.serial)))
+                return _ui.waitExisting(QStringLiteral("%1_%2").arg(what).arg(row), dialog);
+        }
+        return static_cast<QQuickItem *>(nullptr);
+    };
+
+    // Strongest first; the tie in the order the devices came.
+    QTRY_COMPARE(shown(), QStringList({ "vc1", "fm200", "gw4" }));
+    QTRY_COMPARE(_ui.text(rowItem(QStringLiteral("deviceRssi"), vc1)), QStringLiteral("-45 dBm"));
+    QTRY_COMPARE(_ui.text(rowItem(QStringLiteral("deviceRssi"), gw4)), QStringLiteral("-64 dBm"));
+    QCOMPARE(rowItem(QStringLiteral("deviceBars"), vc1)->property("bars").toInt(), 4);
+    QCOMPARE(rowItem(QStringLiteral("deviceBars"), gw4)->property("bars").toInt(), 3);
+    QTRY_VERIFY(rowItem(QStringLiteral("deviceLastConnected"), fm200)->isVisible());
+    QVERIFY(!rowItem(QStringLiteral("deviceLastConnected"), gw4)->isVisible());
+
+    // The engineer walks up to gw4, then away again: where it ties with fm200 it keeps its place
+    // before it instead of jumping back.
+    QVERIFY(park.setRssi(gw4.address, -40));
+    QTRY_COMPARE(shown(), QStringList({ "gw4", "vc1", "fm200" }));
+    QVERIFY(park.setRssi(gw4.address, -64));
+    QTRY_COMPARE(shown(), QStringList({ "vc1", "gw4", "fm200" }));
+
+    // The filter takes a serial number or a part of the name, in any case.
+    QQuickItem *filter = _ui.waitItem(QStringLiteral("deviceFilterField"), dialog);
+    _ui.type(filter, QString::number(gw4.serial), false);
+    QTRY_COMPARE(shown(), QStringList({ "gw4" }));
+    _ui.type(filter, QStringLiteral("fm-2"), false);
+    QTRY_COMPARE(shown(), QStringList({ "fm200" }));
+    _ui.type(filter, QString(), false);
+    QTRY_COMPARE(shown(), QStringList({ "vc1", "gw4", "fm200" }));
+
+    // vc1 falls silent: first greyed, then gone with the core's word for it.
+    const QString vc1Uuid = _ui.core.listedUuid(vc1, listFrom);
+    QVERIFY(devices->rowOf(vc1Uuid) >= 0);
+    const int silentFrom = _ui.core.recorder->mark();
+    QVERIFY(park.setAdvertising(vc1.address, false));
+    QTRY_VERIFY(rowItem(QStringLiteral("deviceRow"), vc1)->opacity() < 1
+        && rowItem(QStringLiteral("deviceRow"), gw4)->opacity() == 1.0);
+    _ui.screenshot(QStringLiteral("device-list"));
+    QVERIFY2(_ui.unnamedControls().isEmpty(), qPrintable(_ui.unnamedControls().join(u',')));
+    QCOMPARE(_ui.core.recorder->count("appCoreBleDeviceLost", silentFrom), 0);
+    _ui.core.core->setDeviceLostAfterMs(3000);
+    const auto lost = [&]() {
+        QStringList uuids;
+        for (const auto &event : _ui.core.recorder->all("appCoreBleDeviceLost", silentFrom))
+            uuids << event.args.at(0).toString();
+        return uuids;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(lost().contains(vc1Uuid), kWaitMs);
+    QTRY_COMPARE(shown(), QStringList({ "gw4", "fm200" }));
+    QVERIFY(!_ui.core.core->discoveredDevices().contains(vc1Uuid));
+    // Heard again, it is listed again.
+    QVERIFY(park.setAdvertising(vc1.address, true));
+    QTRY_COMPARE(shown(), QStringList({ "vc1", "gw4", "fm200" }));
+
+    // The title fits, and the dialog sits on whole pixels.
+    auto *title = dialog->property("header").value<QQuickItem *>();
+    QVERIFY(title);
+    QVERIFY(!title->property("truncated").toBool());
+    QCOMPARE(title->property("lineCount").toInt(), 1);
+    QCOMPARE(_ui.text(title), QStringLiteral("Please select device"));
+    for (const char *geometry : { "x", "y", "width", "height" }) {
+        const qreal value = dialog->property(geometry).toReal();
+        QVERIFY2(value == qRound(value), geometry);
+    }
+
+    // Cancel; an advertisement that was on its way when the list closed adds nothing.
+    QVERIFY(_ui.clickName(QStringLiteral("deviceListDialogCancel")));
+    QVERIFY(_ui.waitOpened(QStringLiteral("deviceListDialog"), false));
+    QTRY_VERIFY(!_ui.core.core->isDiscovering());
+    QCOMPARE(devices->count(), 0);
+    device_manager::DeviceDiscoveryInfo late;
+    late.interfaceInfo.type = device_manager::InterfaceType::BLE;
+    late.deviceInfo.Name = gw4.application.name;
+    late.deviceInfo.Serial = gw4.serial;
+    late.rssi = -50;
+    const int lateFrom = _ui.core.recorder->mark();
+    _ui.core.core->onDeviceDiscovered(
+        event_topics::device_manager::DeviceManagerDeviceDiscoveredMessage::create(late));
+    QCOMPARE(_ui.core.recorder->count("appCoreBleDeviceDiscovered", lateFrom), 1);
+    QCOMPARE(devices->count(), 0);
 }
 
 void TestUiDialogs::passwordTakesFourDigits()
