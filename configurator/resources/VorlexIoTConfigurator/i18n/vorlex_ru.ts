@@ -621,6 +621,37 @@
     </message>
 </context>
 <context>
+    <name>ListDialog</name>
+    <message>
+        <source>Filter by name or serial number</source>
+        <translation>Фильтр по имени или серийному номеру</translation>
+    </message>
+    <message>
+        <source>Filter devices by name or serial number</source>
+        <translation>Фильтровать устройства по имени или серийному номеру</translation>
+    </message>
+    <message>
+        <source>No device matches the filter</source>
+        <translation>Нет устройств, подходящих под фильтр</translation>
+    </message>
+    <message>
+        <source>Searching for devices…</source>
+        <translation>Поиск устройств…</translation>
+    </message>
+    <message>
+        <source>%1 dBm</source>
+        <translation>%1 дБм</translation>
+    </message>
+    <message>
+        <source>last connected</source>
+        <translation>подключалось последним</translation>
+    </message>
+    <message>
+        <source>not heard recently</source>
+        <translation>давно не слышно</translation>
+    </message>
+</context>
+<context>
     <name>NumberDelegate</name>
     <message>
         <source>Run %1</source>
@@ -749,6 +780,13 @@
     <message>
         <source>Settings</source>
         <translation>Настройки</translation>
+    </message>
+</context>
+<context>
+    <name>SignalBars</name>
+    <message>
+        <source>Signal strength: %1 of %2 bars</source>
+        <translation>Уровень сигнала: %1 из %2 делений</translation>
     </message>
 </context>
 <context>
