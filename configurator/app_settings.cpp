@@ -148,7 +148,7 @@ bool AppSettings::startUpdateAfterReceive()
 int AppSettings::consoleLines()
 {
     const qint64 lines = read(ConsoleLines).toLongLong();
-    return int(qBound<qint64>(kMinConsoleLines, lines, std::numeric_limits<int>::max()));
+    return int(qBound(qint64(kMinConsoleLines), lines, qint64(std::numeric_limits<int>::max())));
 }
 
 namespace {
