@@ -135,7 +135,8 @@ void TestAppSettings::defaultsById()
     QCOMPARE(AppSettings::defaultValue(4), QVariant(QStringLiteral("server_address")));
     vk_testing::LogCapture log;
     QCOMPARE(AppSettings::defaultValue(AppSettings::InterfaceLanguage), QVariant(int(InterfaceLanguage::System)));
-    for (int id : { 7, 15, 16, 17, -1 })
+    QCOMPARE(AppSettings::defaultValue(AppSettings::ConsoleLines), QVariant(100000));
+    for (int id : { 8, 15, 16, 17, -1 })
         QVERIFY2(!AppSettings::defaultValue(id).isValid(), qPrintable(QString::number(id)));
     QCOMPARE(log.count(QStringLiteral("Unexpected AppSettingElement id: 16")), 1);
     QCOMPARE(log.count(QStringLiteral("Unexpected AppSettingElement id:")), 1);

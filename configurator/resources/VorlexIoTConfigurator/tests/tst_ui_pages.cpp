@@ -1,6 +1,7 @@
 // The pages of the window on simulated devices with the real core, used as a user does: connecting,
 // the pages a device gets, collapsible groups, editing values and saving them to the device, the
 // device files and the debug console.
+#include "configurator/app_settings.h"
 #include "window_harness.h"
 
 #include "simulator/value_codec.h"
@@ -474,8 +475,13 @@ void TestUiPages::debugConsole()
         QCOMPARE(match.captured(1), lineAt(row));
     }
 
-    // At its limit the console drops the oldest lines and says how many.
-    lines->setProperty("maxLines", 100);
+    // At its limit (the "Console lines" setting, here its least) the console drops the oldest lines
+    // and says how many.
+    for (VkInterfaceElement *setting : _ui.core.core->appSettingsElements()) {
+        if (setting->id() == configurator::AppSettings::ConsoleLines)
+            setting->setData(1u);
+    }
+    QCOMPARE(lines->property("maxLines").toInt(), configurator::AppSettings::kMinConsoleLines);
     const int total = lineCount() + 59;
     for (int i = 0; i < 59; ++i)
         _ui.core.core->addDebugLogMessage(QStringLiteral("late %1\n").arg(i));
