@@ -287,15 +287,21 @@ void settingsPage()
             .arg(median(smallCore)));
 }
 
+struct CompareFigures
+{
+    qint64 comparedMs = -1;
+    qint64 frameMs = -1;
+};
+
 // A document of a 1000-element device with every value changed, loaded: from Load to the first frame
 // of the compare table.
-qint64 compareTableMs()
+CompareFigures compareTableMs()
 {
     QTemporaryDir dir;
     const simulator::DeviceCatalog catalog = largeDevice(dir, 1000, 91001000);
     UiHarness ui;
     if (catalog.isEmpty() || !ui.start(catalog) || !ui.connect(catalog.definitions().constFirst(), "1234"))
-        return -1;
+        return CompareFigures();
     QList<const VkInterfaceElement *> elements;
     for (const VkInterfaceElement *element : ui.core.core->interfaceElements())
         elements.append(element);
@@ -319,36 +325,53 @@ qint64 compareTableMs()
     const QString path = dir.filePath(QStringLiteral("big.json"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(document).toJson()) < 0)
-        return -1;
+        return CompareFigures();
     file.close();
     ui.waitOpened(QStringLiteral("busyDialog"), false);
-    qint64 ms = -1;
+    CompareFigures figures;
     QElapsedTimer clock;
+    // The first frame that shows the table (the dialog's fade-in has begun), and the moment the
+    // core's comparison was ready (the device read again, the document compared).
     const QMetaObject::Connection frames = QObject::connect(
         ui.window, &QQuickWindow::frameSwapped, ui.window,
         [&]() {
             QObject *dialog = ui.object(QStringLiteral("compareDialog"));
-            if (ms < 0 && dialog && dialog->property("opened").toBool())
-                ms = clock.elapsed();
+            if (figures.frameMs < 0 && dialog && dialog->property("visible").toBool())
+                figures.frameMs = clock.elapsed();
+        },
+        Qt::DirectConnection);
+    const QMetaObject::Connection compared = QObject::connect(ui.core.core,
+        &configurator::GuiQmlHandler::appCoreComparisonChanged, ui.window,
+        [&]() {
+            if (figures.comparedMs < 0)
+                figures.comparedMs = clock.elapsed();
         },
         Qt::DirectConnection);
     clock.start();
     ui.core.core->loadConfigurationFile(path, VkInterfaceElement::SlaveSetting);
-    ui.waitFor([&]() { return ms >= 0; }, 60000);
+    ui.waitFor([&]() { return figures.frameMs >= 0; }, 60000);
     QObject::disconnect(frames);
+    QObject::disconnect(compared);
     const int rows = ui.core.core->comparison().rows.size();
     ui.stop();
-    return rows == 1000 ? ms : -1;
+    return rows == 1000 ? figures : CompareFigures();
 }
 
 void compareTable()
 {
-    QList<qint64> times;
-    for (int run = 0; run < 3; ++run)
-        times << compareTableMs();
-    print(QStringLiteral("compare table of a 1000-element document, Load to its first frame (median of 3): %1 ms "
+    QList<qint64> compared, frames, tables;
+    for (int run = 0; run < 3; ++run) {
+        const CompareFigures figures = compareTableMs();
+        compared << figures.comparedMs;
+        frames << figures.frameMs;
+        tables << (figures.frameMs >= 0 && figures.comparedMs >= 0 ? figures.frameMs - figures.comparedMs : -1);
+    }
+    print(QStringLiteral("compare table of a 1000-element document (median of 3): from Load, the device read again "
+                         "and compared %1 ms, the table's first frame %2 ms; comparison to first frame %3 ms "
                          "(goal < 200)")
-              .arg(median(times)));
+              .arg(median(compared))
+              .arg(median(frames))
+              .arg(median(tables)));
 }
 
 void debugConsole()

@@ -129,7 +129,12 @@ ApplicationWindow {
         // Blurred under the busy and progress overlays.
         layer.enabled: busyDialog.visible || progressDialog.visible
         layer.effect: layer.enabled ? Qt.createComponent("widgets/PageBlur.qml") : null
-        onInteractiveChanged: buildAround(currentIndex)
+        // The binding turns the view's own default (interactive) off while the window is made: no page
+        // is built before the home page is current.
+        onInteractiveChanged: {
+            if (started)
+                buildAround(currentIndex)
+        }
         onCurrentIndexChanged: {
             if (!started)
                 return
