@@ -195,6 +195,30 @@ private:
     double _cpuStarted = 0;
 };
 
+// Runs the event loop for the measuring window: its wall seconds and the processor time of the GUI
+// thread and of the scanner's thread in it, per second.
+struct Measured
+{
+    double seconds = 0;
+    double guiCpuMsPerS = 0;
+    double scannerCpuMsPerS = 0;
+};
+
+Measured measure()
+{
+    const clockid_t scanner = MeasuredScanner::threadClock;
+    const clockid_t gui = currentThreadClock();
+    const double scannerStart = cpuMs(scanner), guiStart = cpuMs(gui);
+    QElapsedTimer wall;
+    wall.start();
+    runFor(kMeasureMs);
+    Measured measured;
+    measured.seconds = wall.elapsed() / 1000.0;
+    measured.guiCpuMsPerS = (cpuMs(gui) - guiStart) / measured.seconds;
+    measured.scannerCpuMsPerS = (cpuMs(scanner) - scannerStart) / measured.seconds;
+    return measured;
+}
+
 void Window(benchmark::State &state)
 {
     const int intervalMs = int(state.range(0));
@@ -229,24 +253,17 @@ void Window(benchmark::State &state)
             list->setProperty("contentY", y);
         });
         list->setProperty("contentY", 1);
-        const clockid_t scanner = MeasuredScanner::threadClock;
-        const clockid_t gui = currentThreadClock();
-        const double scannerStart = cpuMs(scanner), guiStart = cpuMs(gui);
-        QElapsedTimer wall;
-        wall.start();
-        runFor(kMeasureMs);
-        const double seconds = wall.elapsed() / 1000.0;
-        const double scannerCpu = cpuMs(scanner) - scannerStart, guiCpu = cpuMs(gui) - guiStart;
+        const Measured measured = measure();
         QObject::disconnect(scrolling);
-        state.SetIterationTime(seconds);
+        state.SetIterationTime(measured.seconds);
         state.counters["frames"] = double(frames.frames.size());
         state.counters["frame_median_ms"] = percentile(frames.frames, 50);
         state.counters["frame_p95_ms"] = percentile(frames.frames, 95);
         state.counters["frame_worst_ms"] = percentile(frames.frames, 100);
         state.counters["frame_cpu_median_ms"] = percentile(frames.cpu, 50);
         state.counters["frame_cpu_worst_ms"] = percentile(frames.cpu, 100);
-        state.counters["gui_thread_cpu_ms_per_s"] = guiCpu / seconds;
-        state.counters["scanner_cpu_ms_per_s"] = scannerCpu / seconds;
+        state.counters["gui_thread_cpu_ms_per_s"] = measured.guiCpuMsPerS;
+        state.counters["scanner_cpu_ms_per_s"] = measured.scannerCpuMsPerS;
         ui.stop();
     }
 }
@@ -272,16 +289,10 @@ void Core(benchmark::State &state)
         }
         SignalWeather weather(*core.park);
         runFor(1000);
-        const clockid_t scanner = MeasuredScanner::threadClock;
-        const clockid_t gui = currentThreadClock();
-        const double scannerStart = cpuMs(scanner), coreStart = cpuMs(gui);
-        QElapsedTimer wall;
-        wall.start();
-        runFor(kMeasureMs);
-        const double seconds = wall.elapsed() / 1000.0;
-        state.SetIterationTime(seconds);
-        state.counters["core_cpu_ms_per_s"] = (cpuMs(gui) - coreStart) / seconds;
-        state.counters["scanner_cpu_ms_per_s"] = (cpuMs(scanner) - scannerStart) / seconds;
+        const Measured measured = measure();
+        state.SetIterationTime(measured.seconds);
+        state.counters["core_cpu_ms_per_s"] = measured.guiCpuMsPerS;
+        state.counters["scanner_cpu_ms_per_s"] = measured.scannerCpuMsPerS;
         state.counters["listed"] = devices->count();
         models.reset();
         core.stop();
